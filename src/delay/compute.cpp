@@ -1,0 +1,63 @@
+#include "compute.h"
+
+#include <optional>
+
+#include "input_rules.h"
+#include "messages.h"
+
+namespace kavrin
+{
+namespace
+{
+struct NameMessages
+{
+    const char* empty;
+    const char* invalid;
+    const char* tooLong;
+};
+
+constexpr NameMessages CounterMessages{msg::CounterEmpty, msg::CounterInvalid, msg::CounterTooLong};
+constexpr NameMessages LabelMessages{msg::LabelEmpty, msg::LabelInvalid, msg::LabelTooLong};
+
+std::optional<ComputeError> NameError(const std::string& name, const NameMessages& messages)
+{
+    switch (CheckName(name))
+    {
+    case NameProblem::Ok:
+        return std::nullopt;
+    case NameProblem::Empty:
+        return ComputeError{messages.empty};
+    case NameProblem::InvalidUtf8:
+        return ComputeError{messages.invalid};
+    case NameProblem::TooLong:
+        return ComputeError{messages.tooLong};
+    }
+    return std::nullopt;
+}
+} // namespace
+
+ComputeResult RunComputeCommand(const ComputeInput& input, RoutineSyntax syntax)
+{
+    const std::optional<double> frequency = ParseFieldNumber(input.frequency);
+    if (!frequency)
+        return ComputeError{msg::FrequencyNotNumber};
+    const std::optional<double> delay = ParseFieldNumber(input.delay);
+    if (!delay)
+        return ComputeError{msg::DelayNotNumber};
+    if (auto error = NameError(input.counter, CounterMessages))
+        return *error;
+    if (auto error = NameError(input.label, LabelMessages))
+        return *error;
+
+    const PlanResult planned = PlanDelay(*frequency, *delay, input.countCallReturn);
+    if (const auto* failure = std::get_if<DelayFailure>(&planned))
+        return ComputeError{FailureMessage(*failure)};
+
+    DelayRoutine routine;
+    routine.plan = std::get<DelayPlan>(planned);
+    routine.delayMs = *delay;
+    routine.errorPercent = ErrorPercent(routine.plan, *delay);
+    routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, syntax);
+    return routine;
+}
+} // namespace kavrin

@@ -1,0 +1,43 @@
+#pragma once
+// The compute command: four field texts and the check box in, the routine or one message out.
+
+#include <string>
+#include <variant>
+
+#include "plan.h"
+#include "routine.h"
+
+namespace kavrin
+{
+/// What the user entered, as the window's fields hold it (names in UTF-8).
+struct ComputeInput
+{
+    std::string frequency = "3.2768"; ///< MHz
+    std::string delay = "10";         ///< ms
+    std::string label = "WAIT";       ///< name of the routine and its loops
+    std::string counter = "CNT";      ///< base name of the counter variables
+    bool countCallReturn = false;     ///< CALL and RETURN count towards the delay
+};
+
+/// A successful computation.
+struct DelayRoutine
+{
+    DelayPlan plan;
+    double delayMs = 0;
+    double errorPercent = 0;
+    std::string text; ///< the routine, ending in "RETURN" without a line feed
+};
+
+/// The first failed test of a computation: the message to show, in Czech.
+struct ComputeError
+{
+    std::string message;
+};
+
+using ComputeResult = std::variant<DelayRoutine, ComputeError>;
+
+/// Runs the tests in the user's order (frequency, delay, counter name, label name, plan) and
+/// stops at the first failure; otherwise plans and writes the routine.
+ComputeResult RunComputeCommand(const ComputeInput& input,
+                                RoutineSyntax syntax = RoutineSyntax::Classic);
+} // namespace kavrin

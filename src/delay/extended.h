@@ -1,0 +1,85 @@
+#pragma once
+// The cycle budget in extended precision: a 64-bit significand, every operation rounded to
+// nearest-even. The figures users compare against were produced that way, and a double
+// computation differs (1 MHz and 1 ms give 249 cycles here, not 250).
+//
+// Where long double is the x87 80-bit format (x86, MinGW) it is used directly; elsewhere
+// (AArch64's quad, MSVC's double) Boost's software 80-bit float gives the same results.
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
+namespace kavrin::detail
+{
+using SoftExtended = boost::multiprecision::cpp_bin_float_double_extended;
+
+#if LDBL_MANT_DIG == 64 && !defined(KAVRIN_SOFT_EXTENDED)
+using Extended = long double;
+inline constexpr bool UsesSoftExtended = false;
+#else
+using Extended = SoftExtended;
+inline constexpr bool UsesSoftExtended = true;
+#endif
+
+/// Whole instruction cycles in a delay, or why there is no such count.
+struct CycleBudget
+{
+    enum class Status
+    {
+        Ok,
+        BelowRange, ///< quotient at or below -2^31 - 1
+        AboveRange, ///< quotient at or above 2^31
+    };
+    Status status = Status::Ok;
+    std::int32_t cycles = 0;
+};
+
+template <class X> double ToDouble(const X& x)
+{
+    return static_cast<double>(x);
+}
+
+/// Cycle time in seconds for a frequency in MHz: 1 / (1000000 * f * 0.25).
+template <class X> X CycleSeconds(double frequencyMHz)
+{
+    X hz = X(1000000) * X(frequencyMHz);
+    X cyclesPerSecond = hz * X(0.25);
+    return X(1) / cyclesPerSecond; // infinite for a zero frequency; the quotient is then 0
+}
+
+/// N = trunc((d / 1000) / T), step by step in the order the figures were first computed.
+template <class X> CycleBudget ComputeCycleBudget(double frequencyMHz, double delayMs)
+{
+    // Each step is rounded on its own, so computing the delay in seconds after the cycle time
+    // gives the same quotient as computing it in between.
+    X quotient = (X(delayMs) / X(1000)) / CycleSeconds<X>(frequencyMHz);
+
+    CycleBudget budget;
+    if (quotient >= X(2147483648.0))
+        budget.status = CycleBudget::Status::AboveRange;
+    else if (quotient <= X(-2147483649.0))
+        budget.status = CycleBudget::Status::BelowRange;
+    else
+    {
+        using std::trunc;
+        budget.cycles = static_cast<std::int32_t>(static_cast<long long>(trunc(quotient)));
+    }
+    return budget;
+}
+
+/// N cycles in milliseconds: (T * N) * 1000, rounded to double once at the end.
+template <class X> double ComputeApproxDelayMs(double frequencyMHz, std::int32_t cycles)
+{
+    X cycleTime = CycleSeconds<X>(frequencyMHz);
+    return ToDouble((cycleTime * X(cycles)) * X(1000));
+}
+
+/// Error of the reached delay in per cent, relative to the reached delay: (1 - d / a) * 100.
+template <class X> double ComputeErrorPercent(double delayMs, double approxDelayMs)
+{
+    return ToDouble((X(1) - X(delayMs) / X(approxDelayMs)) * X(100));
+}
+} // namespace kavrin::detail

@@ -1,0 +1,129 @@
+#include "plan.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "extended.h"
+#include "messages.h"
+
+namespace kavrin
+{
+namespace
+{
+constexpr std::int64_t MaxCount = 255;
+
+/// Best loop block for a target: the first candidate in the search order (inner count slowest,
+/// outer count fastest) that leaves the smallest non-negative remainder.
+///
+/// For fixed inner (and middle) counts the loop cost is outer * k + 1, so the remainder falls as
+/// the outer count grows and the smallest one belongs to the largest outer count that fits:
+/// (target - 1) / k, at most 255. Checking only that count per pair finds the same candidate as
+/// trying every outer count, 255 times faster.
+struct Choice
+{
+    int outer = 0;
+    int middle = 0;
+    int inner = 0;
+    std::int64_t remainder = std::numeric_limits<std::int64_t>::max();
+};
+
+/// Takes the largest outer count for a per-pass cost `k`; false when not even one pass fits.
+bool TryOuter(std::int64_t budget, std::int64_t k, int middle, int inner, Choice& best)
+{
+    std::int64_t outer = std::min(MaxCount, budget / k);
+    if (outer < 1)
+        return false;
+    std::int64_t remainder = budget - outer * k;
+    if (remainder < best.remainder)
+        best = Choice{static_cast<int>(outer), middle, inner, remainder};
+    return true;
+}
+
+Choice SearchTwoLevels(std::int32_t target)
+{
+    const std::int64_t budget = std::int64_t{target} - 1;
+    Choice best;
+    for (int inner = 1; inner <= MaxCount && best.remainder != 0; ++inner)
+        TryOuter(budget, 3 * inner + 4, 0, inner, best);
+    return best;
+}
+
+Choice SearchThreeLevels(std::int32_t target)
+{
+    const std::int64_t budget = std::int64_t{target} - 1;
+    Choice best;
+    for (int inner = 1; inner <= MaxCount; ++inner)
+    {
+        for (int middle = 1; middle <= MaxCount; ++middle)
+        {
+            // The per-pass cost grows with the middle count: once one pass no longer fits,
+            // no larger middle count fits either.
+            if (!TryOuter(budget, std::int64_t{middle} * (3 * inner + 4) + 4, middle, inner, best))
+                break;
+            if (best.remainder == 0)
+                return best;
+        }
+    }
+    return best;
+}
+} // namespace
+
+std::int64_t TwoLevelCost(std::int64_t outer, std::int64_t inner)
+{
+    return 3 * inner * outer + 4 * outer + 1;
+}
+
+std::int64_t ThreeLevelCost(std::int64_t outer, std::int64_t middle, std::int64_t inner)
+{
+    return 3 * inner * middle * outer + 4 * middle * outer + 4 * outer + 1;
+}
+
+std::int64_t LoopCost(const DelayPlan& plan)
+{
+    return plan.Levels == 3 ? ThreeLevelCost(plan.OuterCount, plan.MiddleCount, plan.InnerCount)
+                            : TwoLevelCost(plan.OuterCount, plan.InnerCount);
+}
+
+DelayPlan PlanLoops(std::int32_t targetCycles)
+{
+    DelayPlan plan;
+    plan.TargetCycles = targetCycles;
+    plan.Levels = targetCycles <= MaxTwoLevelTarget ? 2 : 3;
+    const Choice best =
+        plan.Levels == 2 ? SearchTwoLevels(targetCycles) : SearchThreeLevels(targetCycles);
+    plan.OuterCount = best.outer;
+    plan.MiddleCount = best.middle;
+    plan.InnerCount = best.inner;
+    plan.PadCycles = static_cast<std::int32_t>(best.remainder);
+    return plan;
+}
+
+PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn)
+{
+    using detail::CycleBudget;
+    const CycleBudget budget = detail::ComputeCycleBudget<detail::Extended>(frequencyMHz, delayMs);
+    if (budget.status == CycleBudget::Status::AboveRange)
+        return DelayFailure::DelayTooLarge;
+    if (budget.status == CycleBudget::Status::BelowRange)
+        return DelayFailure::DelayTooSmall;
+
+    // 64 bits, so that the deduction cannot wrap around for N near the 32-bit minimum.
+    const std::int64_t target =
+        std::int64_t{budget.cycles} - (countCallReturn ? CallReturnCycles : 0);
+    if (target < MinTargetCycles)
+        return DelayFailure::DelayTooSmall;
+    if (target > MaxTargetCycles)
+        return DelayFailure::DelayTooLarge;
+
+    DelayPlan plan = PlanLoops(static_cast<std::int32_t>(target));
+    plan.CycleCount = budget.cycles;
+    plan.ApproxDelayMs =
+        detail::ComputeApproxDelayMs<detail::Extended>(frequencyMHz, budget.cycles);
+    return plan;
+}
+
+const char* FailureMessage(DelayFailure failure)
+{
+    return failure == DelayFailure::DelayTooSmall ? msg::DelayTooSmall : msg::DelayTooLarge;
+}
+} // namespace kavrin

@@ -1,0 +1,57 @@
+#pragma once
+// Turns an oscillator frequency and a wanted delay into nested DECFSZ loop counts.
+
+#include <cstdint>
+#include <variant>
+
+namespace kavrin
+{
+/// Smallest target a two-level loop block can take (every count 1).
+inline constexpr std::int32_t MinTargetCycles = 8;
+/// Largest target searched with two levels; the two-level maximum itself (196096) goes to three.
+inline constexpr std::int32_t MaxTwoLevelTarget = 196095;
+/// Largest target of all: three levels with every count 255.
+inline constexpr std::int32_t MaxTargetCycles = 50005246;
+
+/// Cycles of the CALL that reaches the routine plus its RETURN.
+inline constexpr std::int32_t CallReturnCycles = 4;
+
+/// The outcome of the loop search, written out by `WriteDelayRoutine`.
+struct DelayPlan
+{
+    std::int32_t CycleCount = 0;   ///< N: whole instruction cycles in the wanted delay
+    double ApproxDelayMs = 0;      ///< N cycles in milliseconds
+    std::int32_t TargetCycles = 0; ///< cycles for loops plus filler: N, or N - 4 with CALL/RETURN
+    int Levels = 2;                ///< 2 or 3 nested loops
+    int OuterCount = 1;            ///< 1..255
+    int MiddleCount = 0;           ///< 1..255 with three levels; 0 (unused) with two
+    int InnerCount = 1;            ///< 1..255
+    std::int32_t PadCycles = 0;    ///< filler cycles: TargetCycles minus the loop cost
+};
+
+enum class DelayFailure
+{
+    DelayTooSmall, ///< target below 8 cycles
+    DelayTooLarge, ///< target above 50005246 cycles
+};
+
+using PlanResult = std::variant<DelayPlan, DelayFailure>;
+
+/// Plans the delay routine for `frequencyMHz` and `delayMs`; `countCallReturn` makes the CALL
+/// and RETURN part of the delay. Inputs may be any finite doubles; only the target is judged.
+PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn);
+
+/// Loop counts and filler for `targetCycles` (MinTargetCycles..MaxTargetCycles): the fields
+/// from `TargetCycles` on; `CycleCount` and `ApproxDelayMs` are left for the caller.
+DelayPlan PlanLoops(std::int32_t targetCycles);
+
+/// The user-visible text of a failure.
+const char* FailureMessage(DelayFailure failure);
+
+/// Cycles from entering a loop block to the instruction after it.
+std::int64_t TwoLevelCost(std::int64_t outer, std::int64_t inner);
+std::int64_t ThreeLevelCost(std::int64_t outer, std::int64_t middle, std::int64_t inner);
+
+/// Cost of the loop block of `plan`.
+std::int64_t LoopCost(const DelayPlan& plan);
+} // namespace kavrin
