@@ -1,0 +1,165 @@
+// kavrin-cli: the compute command of the desktop program for scripts and build systems.
+// Values go through exactly the rules of the window's fields; the routine printed is the text
+// the window's output field would hold, followed by one line feed.
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "delay/compute.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
+namespace
+{
+constexpr int ExitComputeError = 1;
+constexpr int ExitUsage = 2;
+
+struct Options
+{
+    kavrin::ComputeInput input;
+    kavrin::RoutineSyntax syntax = kavrin::RoutineSyntax::Classic;
+    bool json = false;
+};
+
+void DefineOptions(CLI::App& app, Options& options)
+{
+    kavrin::ComputeInput& in = options.input;
+    app.add_option("-f,--frequency", in.frequency, "Oscillator frequency in MHz")
+        ->capture_default_str();
+    app.add_option("-d,--delay", in.delay, "Wanted delay in ms")->capture_default_str();
+    app.add_option("-l,--label", in.label, "Label of the delay routine")->capture_default_str();
+    app.add_option("-c,--counter", in.counter, "Base name of the counter variables")
+        ->capture_default_str();
+    app.add_flag("--count-call-return", in.countCallReturn,
+                 "Count the CALL that reaches the routine and its RETURN in the delay");
+    const std::map<std::string, kavrin::RoutineSyntax> syntaxes{
+        {"classic", kavrin::RoutineSyntax::Classic}, {"gputils", kavrin::RoutineSyntax::Gputils}};
+    app.add_option("--syntax", options.syntax,
+                   "Layout: classic (as the window shows it) or gputils (for gpasm)")
+        ->transform(CLI::CheckedTransformer(syntaxes, CLI::ignore_case))
+        ->default_str("classic");
+    app.add_flag("--json", options.json, "Print the plan and the routine as one JSON object");
+    app.set_version_flag("--version", "kavrin-cli " KAVRIN_VERSION);
+}
+
+std::string ToJson(const kavrin::DelayRoutine& routine)
+{
+    const kavrin::DelayPlan& plan = routine.plan;
+    nlohmann::ordered_json json{
+        {"cycle_count", plan.CycleCount},
+        {"target_cycles", plan.TargetCycles},
+        {"levels", plan.Levels},
+        {"outer", plan.OuterCount},
+        {"middle", plan.Levels == 3 ? nlohmann::ordered_json(plan.MiddleCount) : nullptr},
+        {"inner", plan.InnerCount},
+        {"pad_cycles", plan.PadCycles},
+        {"approx_delay_ms", plan.ApproxDelayMs},
+        {"error_percent", routine.errorPercent},
+        {"routine", routine.text},
+    };
+    return json.dump(2);
+}
+
+int Run(const Options& options)
+{
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(options.input, options.syntax);
+    if (const auto* error = std::get_if<kavrin::ComputeError>(&result))
+    {
+        std::cerr << error->message << '\n';
+        return ExitComputeError;
+    }
+    const auto& routine = std::get<kavrin::DelayRoutine>(result);
+    std::cout << (options.json ? ToJson(routine) : routine.text) << '\n';
+    return 0;
+}
+
+/// The command line as UTF-8. Windows hands main() its arguments in the ANSI code page, which
+/// cannot hold every name a user may type, so there they are read again as UTF-16.
+std::vector<std::string> Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv)
+{
+#ifdef _WIN32
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i)
+    {
+        int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(size > 0 ? size - 1 : 0, '\0');
+        if (size > 1)
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
+        args.push_back(std::move(arg));
+    }
+    LocalFree(wide);
+    return args;
+#else
+    return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+/// CLI11 reads "--label=" as "--label" waiting for a value, but an empty field is a value the
+/// compute command must judge; "--label" followed by an empty argument says just that.
+std::vector<std::string> SplitEmptyValues(const std::vector<std::string>& args)
+{
+    std::vector<std::string> out;
+    for (const std::string& arg : args)
+    {
+        if (arg.size() > 3 && arg.compare(0, 2, "--") == 0 && arg.back() == '=' &&
+            arg.find('=') == arg.size() - 1)
+        {
+            out.push_back(arg.substr(0, arg.size() - 1));
+            out.emplace_back();
+        }
+        else
+            out.push_back(arg);
+    }
+    return out;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    // Line feeds stay single bytes, so the text is the same as on every other system.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    std::vector<std::string> args = SplitEmptyValues(Arguments(argc, argv));
+    std::vector<char*> argPointers;
+    for (std::string& arg : args)
+        argPointers.push_back(arg.data());
+
+    CLI::App app{"Writes a busy-wait delay routine for PIC midrange microcontrollers.",
+                 "kavrin-cli"};
+    Options options;
+    DefineOptions(app, options);
+    try
+    {
+        app.parse(static_cast<int>(argPointers.size()), argPointers.data());
+    }
+    catch (const CLI::Success& success)
+    {
+        return app.exit(success); // --help or --version, on stdout
+    }
+    catch (const CLI::ParseError& error)
+    {
+        std::cerr << "kavrin-cli: " << error.what() << "\n"
+                  << "Usage: kavrin-cli [-f MHZ] [-d MS] [-l LABEL] [-c COUNTER] "
+                     "[--count-call-return] [--syntax classic|gputils] [--json]\n"
+                  << "Run with --help for more information.\n";
+        return ExitUsage;
+    }
+    return Run(options);
+}
