@@ -1,0 +1,208 @@
+// libFuzzer target for the compute command. The fuzz input is one flag byte (bit 0: CALL and
+// RETURN counted, bit 1: gputils layout) followed by the frequency, delay, label and counter
+// texts, separated by zero bytes; missing texts are empty. Every result must be one of the known
+// messages or a well-formed routine whose loops and filler take exactly the target cycles.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "delay/compute.h"
+#include "delay/input_rules.h"
+#include "delay/messages.h"
+
+namespace
+{
+constexpr std::string_view HeaderStart = "; Approximated delay: ";
+constexpr int MaxCount = 255;
+
+[[noreturn]] void Fail(const char* what, const std::string& detail = {})
+{
+    std::fprintf(stderr, "compute_fuzzer: %s %s\n", what, detail.c_str());
+    std::abort();
+}
+
+void Expect(bool condition, const char* what, const std::string& detail = {})
+{
+    if (!condition)
+        Fail(what, detail);
+}
+
+struct FuzzInput
+{
+    kavrin::ComputeInput input;
+    kavrin::RoutineSyntax syntax = kavrin::RoutineSyntax::Classic;
+};
+
+FuzzInput Split(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput fuzz;
+    if (size == 0)
+        return fuzz;
+    fuzz.input.countCallReturn = (data[0] & 1) != 0;
+    fuzz.syntax =
+        (data[0] & 2) != 0 ? kavrin::RoutineSyntax::Gputils : kavrin::RoutineSyntax::Classic;
+    std::array<std::string*, 4> texts{&fuzz.input.frequency, &fuzz.input.delay, &fuzz.input.label,
+                                      &fuzz.input.counter};
+    std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    for (std::string* text : texts)
+    {
+        const std::size_t end = rest.find('\0');
+        *text = std::string(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    }
+    return fuzz;
+}
+
+bool IsKnownMessage(const std::string& message)
+{
+    namespace msg = kavrin::msg;
+    for (const char* known :
+         {msg::FrequencyNotNumber, msg::DelayNotNumber, msg::CounterEmpty, msg::CounterInvalid,
+          msg::CounterTooLong, msg::LabelEmpty, msg::LabelInvalid, msg::LabelTooLong,
+          msg::DelayTooSmall, msg::DelayTooLarge})
+        if (message == known)
+            return true;
+    return false;
+}
+
+std::vector<std::string_view> Lines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0;;)
+    {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+bool InRange(int count)
+{
+    return count >= 1 && count <= MaxCount;
+}
+
+/// The first two-level candidate in search order (inner, then outer) with the smallest
+/// non-negative remainder, found the slow way.
+std::int64_t BestTwoLevelRemainder(std::int64_t target, int& bestOuter, int& bestInner)
+{
+    std::int64_t best = target + 1;
+    for (int inner = 1; inner <= MaxCount; ++inner)
+        for (int outer = 1; outer <= MaxCount; ++outer)
+        {
+            const std::int64_t r = target - kavrin::TwoLevelCost(outer, inner);
+            if (r >= 0 && r < best)
+            {
+                best = r;
+                bestOuter = outer;
+                bestInner = inner;
+                if (r == 0)
+                    return 0;
+            }
+        }
+    return best;
+}
+
+void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn)
+{
+    const std::string counts = std::to_string(plan.OuterCount) + "/" +
+                               std::to_string(plan.MiddleCount) + "/" +
+                               std::to_string(plan.InnerCount);
+    Expect(plan.Levels == 2 || plan.Levels == 3, "levels", std::to_string(plan.Levels));
+    Expect(InRange(plan.OuterCount) && InRange(plan.InnerCount), "loop count", counts);
+    Expect(plan.Levels == 2 || InRange(plan.MiddleCount), "middle count", counts);
+    Expect(plan.TargetCycles ==
+               std::int64_t{plan.CycleCount} - (countCallReturn ? kavrin::CallReturnCycles : 0),
+           "target", std::to_string(plan.TargetCycles));
+    Expect(plan.TargetCycles >= kavrin::MinTargetCycles &&
+               plan.TargetCycles <= kavrin::MaxTargetCycles,
+           "target out of range", std::to_string(plan.TargetCycles));
+    Expect((plan.Levels == 2) == (plan.TargetCycles <= kavrin::MaxTwoLevelTarget),
+           "levels for target", std::to_string(plan.TargetCycles));
+    Expect(plan.PadCycles >= 0, "negative filler", std::to_string(plan.PadCycles));
+    Expect(kavrin::LoopCost(plan) + plan.PadCycles == plan.TargetCycles,
+           "loop cost + filler != target", counts);
+
+    if (plan.Levels == 2)
+    {
+        int outer = 0;
+        int inner = 0;
+        const std::int64_t remainder = BestTwoLevelRemainder(plan.TargetCycles, outer, inner);
+        Expect(remainder == plan.PadCycles && outer == plan.OuterCount && inner == plan.InnerCount,
+               "not the first best two-level candidate", counts);
+    }
+}
+
+std::string CountLine(int tabs, int count)
+{
+    return std::string(tabs, '\t') + "MOVLW\tD'" + std::to_string(count) + "'";
+}
+
+void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& input,
+               kavrin::RoutineSyntax syntax)
+{
+    const std::string& text = routine.text;
+    const kavrin::DelayPlan& plan = routine.plan;
+    const bool gputils = syntax == kavrin::RoutineSyntax::Gputils;
+    Expect(text.compare(0, HeaderStart.size(), HeaderStart) == 0, "header", text.substr(0, 40));
+    const std::string_view end = gputils ? "\n\tRETURN" : "\nRETURN";
+    Expect(text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0,
+           "text does not end with RETURN");
+
+    // Names with line feeds shift the lines; the layout is checked for the others.
+    if (input.label.find('\n') != std::string::npos ||
+        input.counter.find('\n') != std::string::npos)
+        return;
+    const std::vector<std::string_view> lines = Lines(text);
+    const std::size_t blockLines = plan.Levels == 3 ? 16 : 11;
+    const std::size_t fillerLines =
+        static_cast<std::size_t>(plan.PadCycles / 2 + plan.PadCycles % 2);
+    Expect(lines.size() == 2 + blockLines + fillerLines + 1, "line count",
+           std::to_string(lines.size()));
+    Expect(lines[0].size() >= 2 && lines[0].substr(lines[0].size() - 2) == "% ", "header end");
+    Expect(lines[1].empty() && lines[2] == input.label, "label line");
+
+    std::vector<int> counts{plan.OuterCount, plan.InnerCount};
+    if (plan.Levels == 3)
+        counts.insert(counts.begin() + 1, plan.MiddleCount);
+    for (std::size_t level = 0; level < counts.size(); ++level)
+        Expect(lines[3 + 3 * level] == CountLine(static_cast<int>(level) + 1, counts[level]),
+               "MOVLW count differs from the plan", std::string(lines[3 + 3 * level]));
+
+    const std::size_t firstFiller = 2 + blockLines;
+    for (std::size_t i = 0; i < fillerLines; ++i)
+    {
+        const bool nop = plan.PadCycles % 2 != 0 && i + 1 == fillerLines;
+        Expect(lines[firstFiller + i] == (nop ? "\tnop" : "\tgoto\t$+1"), "filler line",
+               std::string(lines[firstFiller + i]));
+    }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const FuzzInput fuzz = Split(data, size);
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(fuzz.input, fuzz.syntax);
+    if (const auto* error = std::get_if<kavrin::ComputeError>(&result))
+    {
+        Expect(IsKnownMessage(error->message), "unknown message", error->message);
+        return 0;
+    }
+    const auto& routine = std::get<kavrin::DelayRoutine>(result);
+    Expect(kavrin::ParseFieldNumber(fuzz.input.frequency) &&
+               kavrin::ParseFieldNumber(fuzz.input.delay) &&
+               kavrin::CheckName(fuzz.input.label) == kavrin::NameProblem::Ok &&
+               kavrin::CheckName(fuzz.input.counter) == kavrin::NameProblem::Ok,
+           "a refused field led to a routine");
+    CheckPlan(routine.plan, fuzz.input.countCallReturn);
+    CheckText(routine, fuzz.input, fuzz.syntax);
+    return 0;
+}
