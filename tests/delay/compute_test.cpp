@@ -1,0 +1,74 @@
+// The compute command: the order of its tests and the one message it gives.
+
+#include <string>
+#include <variant>
+
+#include <gtest/gtest.h>
+
+#include "delay/compute.h"
+#include "delay/messages.h"
+
+namespace kavrin
+{
+namespace
+{
+ComputeInput Input(std::string frequency, std::string delay, std::string counter, std::string label,
+                   bool callReturn = false)
+{
+    return ComputeInput{std::move(frequency), std::move(delay), std::move(label),
+                        std::move(counter), callReturn};
+}
+
+std::string Outcome(const ComputeInput& input)
+{
+    const ComputeResult result = RunComputeCommand(input);
+    if (const auto* error = std::get_if<ComputeError>(&result))
+        return error->message;
+    return "OK";
+}
+
+TEST(RunComputeCommand, StopsAtTheFirstFailedTest)
+{
+    const std::string tooLong(256, 'X');
+    const struct
+    {
+        ComputeInput input;
+        std::string outcome;
+    } cases[] = {
+        {Input("3.2768", "10", "CNT", "WAIT"), "OK"},
+        {Input("3,2768", "10", "CNT", "WAIT"), "OK"},
+        {Input("4MHz", "x", "", ""), msg::FrequencyNotNumber},
+        {Input("1,000.5", "10", "CNT", "WAIT"), msg::FrequencyNotNumber},
+        {Input("4", "10 ms", "", ""), msg::DelayNotNumber},
+        {Input("4", "10", "", ""), msg::CounterEmpty},
+        {Input("4", "10", "CNT", ""), msg::LabelEmpty},
+        {Input("4", "10", "\xFF", ""), msg::CounterInvalid},
+        {Input("4", "10", "CNT", "\xED\xA0\x80"), msg::LabelInvalid},
+        {Input("4", "10", tooLong, ""), msg::CounterTooLong},
+        {Input("4", "10", "CNT", tooLong), msg::LabelTooLong},
+        {Input("0", "10", "CNT", "WAIT"), msg::DelayTooSmall},
+        {Input("-4", "10", "CNT", "WAIT"), msg::DelayTooSmall},
+        {Input("4", "0.0119", "CNT", "WAIT", true), msg::DelayTooSmall},
+        {Input("4", "0.0119", "CNT", "WAIT", false), "OK"},
+        {Input("20", "1000000", "CNT", "WAIT"), msg::DelayTooLarge},
+        {Input("0", "10", "", ""), msg::CounterEmpty}, // names come before the plan
+        {Input("4", "10", " ", " "), "OK"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE("frequency \"" + c.input.frequency + "\", delay \"" + c.input.delay + "\"");
+        EXPECT_EQ(Outcome(c.input), c.outcome);
+    }
+}
+
+TEST(RunComputeCommand, ReturnsThePlanAndItsText)
+{
+    const ComputeResult result = RunComputeCommand(Input("4", "10", "ČÍTAČ", "ČEKEJ", true));
+    const auto& routine = std::get<DelayRoutine>(result);
+    EXPECT_EQ(routine.plan.TargetCycles, 9995);
+    EXPECT_NEAR(routine.errorPercent, -0.0100010001, 1e-9);
+    EXPECT_EQ(routine.text, WriteDelayRoutine(routine.plan, 10, "ČEKEJ", "ČÍTAČ"));
+    EXPECT_NE(routine.text.find("\nČEKEJ\n\tMOVLW\tD'19'\n\tMOVWF\tČÍTAČ2\n"), std::string::npos);
+}
+} // namespace
+} // namespace kavrin
