@@ -54,11 +54,23 @@ Choice SearchThreeLevels(std::int32_t target)
     Choice best;
     for (int inner = 1; inner <= MaxCount; ++inner)
     {
-        for (int middle = 1; middle <= MaxCount; ++middle)
+        const std::int64_t step = 3 * inner + 4; // per-pass cost added by one more middle pass
+        // While 255 outer passes fit, the outer count stays 255 and the remainder falls as the
+        // middle count grows: of those middle counts only the largest can win.
+        const std::int64_t fullMiddle = std::min(MaxCount, (budget / MaxCount - 4) / step);
+        int middle = 1;
+        if (fullMiddle >= 1)
+        {
+            TryOuter(budget, fullMiddle * step + 4, static_cast<int>(fullMiddle), inner, best);
+            if (best.remainder == 0)
+                return best;
+            middle = static_cast<int>(fullMiddle) + 1;
+        }
+        for (; middle <= MaxCount; ++middle)
         {
             // The per-pass cost grows with the middle count: once one pass no longer fits,
             // no larger middle count fits either.
-            if (!TryOuter(budget, std::int64_t{middle} * (3 * inner + 4) + 4, middle, inner, best))
+            if (!TryOuter(budget, middle * step + 4, middle, inner, best))
                 break;
             if (best.remainder == 0)
                 return best;
