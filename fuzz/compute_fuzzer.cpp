@@ -3,6 +3,7 @@
 // texts, separated by zero bytes; missing texts are empty. Every result must be one of the known
 // messages or a well-formed routine whose loops and filler take exactly the target cycles.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -90,22 +91,52 @@ bool InRange(int count)
     return count >= 1 && count <= MaxCount;
 }
 
-/// The first two-level candidate in search order (inner, then outer) with the smallest
-/// non-negative remainder, found the slow way.
-std::int64_t BestTwoLevelRemainder(std::int64_t target, int& bestOuter, int& bestInner)
+struct Candidate
 {
-    std::int64_t best = target + 1;
+    int outer = 0;
+    int middle = 0;
+    int inner = 0;
+    std::int64_t remainder = 0;
+};
+
+/// The first two-level candidate in search order (inner, then outer) with the smallest
+/// non-negative remainder, found by trying every pair.
+Candidate BestTwoLevels(std::int64_t target)
+{
+    Candidate best{0, 0, 0, target + 1};
     for (int inner = 1; inner <= MaxCount; ++inner)
         for (int outer = 1; outer <= MaxCount; ++outer)
         {
             const std::int64_t r = target - kavrin::TwoLevelCost(outer, inner);
-            if (r >= 0 && r < best)
+            if (r >= 0 && r < best.remainder)
             {
-                best = r;
-                bestOuter = outer;
-                bestInner = inner;
+                best = Candidate{outer, 0, inner, r};
                 if (r == 0)
-                    return 0;
+                    return best;
+            }
+        }
+    return best;
+}
+
+/// The same for three levels (inner, then middle, then outer). For one inner and middle count
+/// the cost grows with the outer count, so the largest outer count that fits leaves the smallest
+/// remainder of that pair and is the only one of the pair that can win.
+Candidate BestThreeLevels(std::int64_t target)
+{
+    Candidate best{0, 0, 0, target + 1};
+    for (int inner = 1; inner <= MaxCount; ++inner)
+        for (int middle = 1; middle <= MaxCount; ++middle)
+        {
+            const std::int64_t perPass = kavrin::ThreeLevelCost(1, middle, inner) - 1;
+            const std::int64_t outer = std::min<std::int64_t>(MaxCount, (target - 1) / perPass);
+            if (outer < 1)
+                continue;
+            const std::int64_t r = target - kavrin::ThreeLevelCost(outer, middle, inner);
+            if (r < best.remainder)
+            {
+                best = Candidate{static_cast<int>(outer), middle, inner, r};
+                if (r == 0)
+                    return best;
             }
         }
     return best;
@@ -131,14 +162,12 @@ void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn)
     Expect(kavrin::LoopCost(plan) + plan.PadCycles == plan.TargetCycles,
            "loop cost + filler != target", counts);
 
-    if (plan.Levels == 2)
-    {
-        int outer = 0;
-        int inner = 0;
-        const std::int64_t remainder = BestTwoLevelRemainder(plan.TargetCycles, outer, inner);
-        Expect(remainder == plan.PadCycles && outer == plan.OuterCount && inner == plan.InnerCount,
-               "not the first best two-level candidate", counts);
-    }
+    const Candidate best =
+        plan.Levels == 2 ? BestTwoLevels(plan.TargetCycles) : BestThreeLevels(plan.TargetCycles);
+    Expect(best.remainder == plan.PadCycles && best.outer == plan.OuterCount &&
+               best.inner == plan.InnerCount &&
+               (plan.Levels == 2 || best.middle == plan.MiddleCount),
+           "not the first best candidate in search order", counts);
 }
 
 std::string CountLine(int tabs, int count)
