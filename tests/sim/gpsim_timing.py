@@ -61,6 +61,7 @@ class Case:
     pad: int
     label: str = "WAIT"
     counter: str = "CNT"
+    counts: str = "-"  # outer/middle/inner as planned, for the table
 
 
 CASES = [
@@ -204,7 +205,8 @@ def check_layouts(case: Case, classic: str, gputils: str) -> None:
 
 def run_case(sim: Simulator, index: int, case: Case, expected: int) -> Tuple[int, str]:
     """The measured cycles and a verdict on everything else; Failure when nothing was measured."""
-    sim.check_plan(case)
+    plan = sim.check_plan(case)
+    case.counts = "/".join(str(plan[k]) for k in ("outer", "middle", "inner") if plan[k])
     gputils = sim.kavrin(case, "--syntax", "gputils")
     if case.pad // 2 + 40 > PROGRAM_WORDS:
         raise Failure("the filler does not fit the 16F628A")
@@ -225,7 +227,8 @@ def main() -> int:
     options = parser.parse_args()
 
     failures = 0
-    print(f"{'case':<45} {'MHz':>7} {'ms':>11} {'ticked':>6} {'expected':>9} {'measured':>9}")
+    print(f"{'case':<44} {'MHz':>6} {'ms':>10} {'ticked':>6} {'N':>8} {'counts':>11} "
+          f"{'pad':>3} {'expected':>8} {'measured':>8}")
     with tempfile.TemporaryDirectory(prefix="kavrin-sim-") as workdir:
         sim = Simulator(options.cli, options.gpasm, options.gpsim, Path(workdir))
         for index, case in enumerate(CASES):
@@ -237,8 +240,9 @@ def main() -> int:
                 verdict = f"FAIL: {error}"
             failures += verdict != "ok"
             shown = "-" if measured is None else str(measured)
-            print(f"{case.what:<45} {case.frequency:>7} {case.delay:>11} "
-                  f"{'yes' if case.ticked else 'no':>6} {expected:>9} {shown:>9}  {verdict}")
+            print(f"{case.what:<44} {case.frequency:>6} {case.delay:>10} "
+                  f"{'yes' if case.ticked else 'no':>6} {case.cycles:>8} {case.counts:>11} "
+                  f"{case.pad:>3} {expected:>8} {shown:>8}  {verdict}")
     print(f"{len(CASES) - failures} of {len(CASES)} cases passed")
     return 1 if failures else 0
 
