@@ -38,7 +38,12 @@ if(CMAKE_BINARY_DIR)
     if(NOT EXISTS ${KAVRIN_FMT_HEADER_ONLY_DIR}/fmt-config.cmake)
         file(WRITE ${KAVRIN_FMT_HEADER_ONLY_DIR}/fmt-config.cmake [=[
 # fmt as a header-only library for the cross build (written by the aarch64 toolchain file).
-find_path(KAVRIN_FMT_INCLUDE_DIR fmt/format-inl.h REQUIRED)
+find_path(KAVRIN_FMT_INCLUDE_DIR fmt/format-inl.h)
+if(NOT KAVRIN_FMT_INCLUDE_DIR)
+    set(fmt_FOUND FALSE)
+    set(fmt_NOT_FOUND_MESSAGE "fmt headers not found (Debian package libfmt-dev)")
+    return()
+endif()
 if(NOT TARGET fmt::fmt)
     add_library(fmt::fmt INTERFACE IMPORTED)
     set_target_properties(fmt::fmt PROPERTIES
