@@ -1,0 +1,130 @@
+#pragma once
+// Shared pieces of the window tests: modal dialogs checked through wxTEST_DIALOG, with every
+// failure reported to GoogleTest.
+
+#include <string>
+#include <variant>
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/modalhook.h>
+#include <wx/string.h>
+#include <wx/textctrl.h>
+#include <wx/weakref.h>
+
+#include "delay/compute.h"
+#include "gui/kavrin_frame.h"
+
+// wxTEST_DIALOG names its hook class through this macro when it expands, so the class can
+// follow the header.
+#define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
+#include <wx/testing.h>
+
+/// The hook wxTEST_DIALOG installs: a missed or unexpected dialog fails the running test.
+class GTestModalHook : public wxTestingModalHook
+{
+public:
+    using wxTestingModalHook::wxTestingModalHook;
+
+protected:
+    void ReportFailure(const wxString& message) override { ADD_FAILURE() << message.utf8_string(); }
+};
+
+/// Expects the compute command's error report: a message box with the given message, the
+/// caption "Error" and the error icon. Answers it with OK.
+class ExpectErrorBox : public wxExpectModalBase<wxMessageDialog, ExpectErrorBox>
+{
+public:
+    explicit ExpectErrorBox(const char* utf8Message) : m_message(wxString::FromUTF8(utf8Message)) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* box) const override
+    {
+        EXPECT_EQ(box->GetMessage(), m_message);
+        EXPECT_EQ(box->GetTitle(), "Error");
+        EXPECT_TRUE(box->GetMessageDialogStyle() & wxICON_ERROR);
+        return wxID_OK;
+    }
+
+private:
+    wxString m_message;
+};
+
+inline wxString U(const char* utf8)
+{
+    return wxString::FromUTF8(utf8);
+}
+
+/// The engine's routine for these inputs.
+inline std::string EngineText(const kavrin::ComputeInput& input)
+{
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(input);
+    return std::get<kavrin::DelayRoutine>(result).text;
+}
+
+/// The toolkit deletes a closed top-level window later, when the application is idle.
+inline void DeleteClosedWindows()
+{
+    wxYield();
+    wxTheApp->ProcessIdle();
+}
+
+/// Each test gets a new main window, shown, and destroys it afterwards.
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame = new KavrinFrame(nullptr, wxID_ANY);
+        frame->Show(true);
+        wxYield();
+    }
+
+    void TearDown() override
+    {
+        if (frame)
+            frame->Destroy();
+        DeleteClosedWindows();
+    }
+
+    template <class Control> Control* Find(const char* name) const
+    {
+        auto* control = dynamic_cast<Control*>(wxWindow::FindWindowByName(name, frame));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    wxTextCtrl* Field(const char* name) const { return Find<wxTextCtrl>(name); }
+    wxTextCtrl* Output() const { return Field("ID_TEXTCTRL5"); }
+    std::string OutputText() const { return Output()->GetValue().utf8_string(); }
+
+    void Enter(const kavrin::ComputeInput& input)
+    {
+        Field("ID_TEXTCTRL1")->SetValue(U(input.frequency.c_str()));
+        Field("ID_TEXTCTRL2")->SetValue(U(input.delay.c_str()));
+        Field("ID_TEXTCTRL3")->SetValue(U(input.label.c_str()));
+        Field("ID_TEXTCTRL4")->SetValue(U(input.counter.c_str()));
+        Find<wxCheckBox>("ID_CHECKBOX1")->SetValue(input.countCallReturn);
+    }
+
+    /// Clicks "Počítej" as the toolkit does: the event starts at the button and rises to the
+    /// frame.
+    void Click()
+    {
+        wxButton* button = Find<wxButton>("ID_BUTTON1");
+        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+        click.SetEventObject(button);
+        button->ProcessWindowEvent(click);
+    }
+
+    bool SendMenu(long id)
+    {
+        wxCommandEvent choice(wxEVT_MENU, id);
+        choice.SetEventObject(frame);
+        return frame->ProcessWindowEvent(choice);
+    }
+
+    wxWeakRef<KavrinFrame> frame;
+};

@@ -1,0 +1,313 @@
+// The main window: construction, layout, menus, the compute button and closing.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <wx/accel.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "delay/messages.h"
+#include "gui/kavrin_frame.h"
+#include "gui_test.h"
+
+namespace
+{
+namespace msg = kavrin::msg;
+
+TEST_F(WindowTest, StartsWithDefaults)
+{
+    const struct
+    {
+        const char* name;
+        const char* value;
+    } fields[] = {
+        {"ID_TEXTCTRL1", "3.2768"}, {"ID_TEXTCTRL2", "10"}, {"ID_TEXTCTRL3", "WAIT"},
+        {"ID_TEXTCTRL4", "CNT"},    {"ID_TEXTCTRL5", ""},
+    };
+    for (const auto& f : fields)
+        EXPECT_EQ(Field(f.name)->GetValue(), f.value) << f.name;
+    EXPECT_FALSE(Find<wxCheckBox>("ID_CHECKBOX1")->GetValue());
+    EXPECT_TRUE(Output()->IsMultiLine());
+    EXPECT_TRUE(Output()->IsEditable());
+}
+
+TEST_F(WindowTest, FrameIsFixedSizeWithTitleNameAndIcon)
+{
+    EXPECT_EQ(frame->GetTitle(), "Kavrin 2.0");
+    EXPECT_EQ(frame->GetName(), "wxID_ANY");
+    EXPECT_EQ(frame->GetClientSize(), wxSize(360, 555));
+    for (long style : {wxCAPTION, wxSYSTEM_MENU, wxCLOSE_BOX})
+        EXPECT_TRUE(frame->HasFlag(style)) << style;
+    for (long style : {wxRESIZE_BORDER, wxMINIMIZE_BOX, wxMAXIMIZE_BOX})
+        EXPECT_FALSE(frame->HasFlag(style)) << style;
+    // The panel is the frame's only child and fills the client area.
+    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
+    EXPECT_EQ(panel->GetParent(), frame.get());
+    EXPECT_EQ(panel->GetRect(), wxRect(0, 0, 360, 555));
+    const wxIcon icon = frame->GetIcon();
+    ASSERT_TRUE(icon.IsOk());
+    EXPECT_EQ(icon.GetSize(), wxSize(32, 32));
+}
+
+TEST_F(WindowTest, ControlsAreFoundByWindowName)
+{
+    const struct
+    {
+        const char* name;
+        long id;
+        wxClassInfo* kind;
+        const char* label; // nullptr: the control has no label of its own
+        bool bold;
+    } controls[] = {
+        {"ID_BUTTON1", KavrinFrame::ID_BUTTON1, wxCLASSINFO(wxButton), "Počítej", true},
+        {"ID_STATICTEXT1", KavrinFrame::ID_STATICTEXT1, wxCLASSINFO(wxStaticText),
+         "Frekvence OSC v [MHz]", false},
+        {"ID_TEXTCTRL1", KavrinFrame::ID_TEXTCTRL1, wxCLASSINFO(wxTextCtrl), nullptr, false},
+        {"ID_STATICTEXT2", KavrinFrame::ID_STATICTEXT2, wxCLASSINFO(wxStaticText),
+         "Doba zpoždění [ms]", false},
+        {"ID_TEXTCTRL2", KavrinFrame::ID_TEXTCTRL2, wxCLASSINFO(wxTextCtrl), nullptr, false},
+        {"ID_STATICTEXT3", KavrinFrame::ID_STATICTEXT3, wxCLASSINFO(wxStaticText),
+         "Název čekací smyčky", false},
+        {"ID_TEXTCTRL3", KavrinFrame::ID_TEXTCTRL3, wxCLASSINFO(wxTextCtrl), nullptr, false},
+        {"ID_STATICTEXT4", KavrinFrame::ID_STATICTEXT4, wxCLASSINFO(wxStaticText), "Název proměné",
+         false},
+        {"ID_TEXTCTRL4", KavrinFrame::ID_TEXTCTRL4, wxCLASSINFO(wxTextCtrl), nullptr, false},
+        {"ID_CHECKBOX1", KavrinFrame::ID_CHECKBOX1, wxCLASSINFO(wxCheckBox),
+         "Započítat CALL a RETURN", false},
+    };
+    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
+    EXPECT_EQ(panel->GetId(), KavrinFrame::ID_PANEL1);
+    for (const auto& c : controls)
+    {
+        SCOPED_TRACE(c.name);
+        wxWindow* control = Find<wxWindow>(c.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->GetId(), c.id);
+        EXPECT_TRUE(control->IsKindOf(c.kind));
+        EXPECT_EQ(control->GetParent(), panel);
+        if (c.label)
+        {
+            EXPECT_EQ(control->GetLabel(), U(c.label));
+        }
+        const wxFont font = control->GetFont();
+        EXPECT_EQ(font.GetPointSize(), 12);
+        EXPECT_EQ(font.GetFamily(), wxFONTFAMILY_SWISS);
+        EXPECT_EQ(font.GetWeight(), c.bold ? wxFONTWEIGHT_BOLD : wxFONTWEIGHT_NORMAL);
+    }
+    EXPECT_EQ(Output()->GetId(), KavrinFrame::ID_TEXTCTRL5);
+}
+
+TEST(WindowIdentifiers, AreDistinctAndTakenInOrder)
+{
+    const long ids[] = {
+        KavrinFrame::ID_BUTTON1,     KavrinFrame::ID_STATICTEXT1, KavrinFrame::ID_TEXTCTRL1,
+        KavrinFrame::ID_STATICTEXT2, KavrinFrame::ID_TEXTCTRL2,   KavrinFrame::ID_STATICTEXT3,
+        KavrinFrame::ID_TEXTCTRL3,   KavrinFrame::ID_STATICTEXT4, KavrinFrame::ID_TEXTCTRL4,
+        KavrinFrame::ID_TEXTCTRL5,   KavrinFrame::ID_CHECKBOX1,   KavrinFrame::ID_PANEL1,
+        KavrinFrame::ID_MENU_QUIT,   KavrinFrame::ID_MENU_ABOUT,
+    };
+    // wxNewId counts upwards, so allocation order shows as increasing values.
+    for (size_t i = 1; i < std::size(ids); ++i)
+        EXPECT_LT(ids[i - 1], ids[i]) << i;
+}
+
+// What a GTK user sees: every caption whole, fields tall enough for their font, a normal check
+// box, and no two controls overlapping, all inside the client area.
+TEST_F(WindowTest, ControlsFitTheirFontsWithoutOverlapping)
+{
+    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
+    std::vector<wxRect> rects;
+    for (wxWindow* control : panel->GetChildren())
+    {
+        SCOPED_TRACE(control->GetName().utf8_string());
+        const wxRect rect = control->GetRect();
+        if (auto* field = dynamic_cast<wxTextCtrl*>(control); field && !field->IsMultiLine())
+        {
+            // wxGTK's best height for an entry keeps growing after the first layout, so the
+            // fields are judged by their text: one line plus room for the frame.
+            EXPECT_GE(rect.height, field->GetCharHeight() + 4);
+        }
+        else
+        {
+            control->InvalidateBestSize();
+            EXPECT_GE(rect.width, control->GetBestSize().x);
+            EXPECT_GE(rect.height, control->GetBestSize().y);
+        }
+        EXPECT_TRUE(wxRect(frame->GetClientSize()).Contains(rect));
+        for (const wxRect& other : rects)
+            EXPECT_FALSE(rect.Intersects(other)) << "overlaps " << other.x << "," << other.y;
+        rects.push_back(rect);
+    }
+    // The positions that need no extra room for GTK stay as laid out.
+    const struct
+    {
+        const char* name;
+        wxPoint position;
+    } fixed[] = {
+        {"ID_BUTTON1", {80, 216}},     {"ID_STATICTEXT1", {24, 24}},  {"ID_STATICTEXT2", {24, 64}},
+        {"ID_STATICTEXT3", {24, 104}}, {"ID_STATICTEXT4", {24, 144}}, {"ID_CHECKBOX1", {24, 184}},
+        {"ID_TEXTCTRL5", {24, 256}},
+    };
+    for (const auto& f : fixed)
+        EXPECT_EQ(Find<wxWindow>(f.name)->GetPosition(), f.position) << f.name;
+    EXPECT_EQ(Output()->GetSize(), wxSize(313, 272));
+}
+
+// Creation order is the keyboard order; captions take no focus.
+TEST_F(WindowTest, KeyboardOrderFollowsCreation)
+{
+    const std::vector<std::string> expected = {
+        "ID_BUTTON1",   "ID_TEXTCTRL1", "ID_TEXTCTRL2", "ID_TEXTCTRL3",
+        "ID_TEXTCTRL4", "ID_TEXTCTRL5", "ID_CHECKBOX1",
+    };
+    std::vector<std::string> focusable;
+    for (wxWindow* control : Find<wxPanel>("ID_PANEL1")->GetChildren())
+        if (control->CanAcceptFocusFromKeyboard())
+            focusable.push_back(control->GetName().utf8_string());
+    EXPECT_EQ(focusable, expected);
+
+    // Tab moves along that order.
+    Find<wxWindow>(expected.front().c_str())->SetFocus();
+    wxYield();
+    for (size_t i = 1; i < expected.size(); ++i)
+    {
+        wxWindow::FindFocus()->Navigate(wxNavigationKeyEvent::IsForward);
+        wxYield();
+        wxWindow* focus = wxWindow::FindFocus();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_EQ(focus->GetName().utf8_string(), expected[i]);
+    }
+}
+
+TEST_F(WindowTest, ClickShowsTheEnginesRoutine)
+{
+    const kavrin::ComputeInput cases[] = {
+        {},                                        // the defaults
+        {"3,2768", "10", "WAIT", "CNT", false},    // decimal comma
+        {"4", "1", "ČEKEJ", "ČÍTAČ", false},       // names in UTF-8
+        {"20", "0.5", "W", " ", true},             // CALL and RETURN counted
+        {"4", "1000", "LONGWAIT", "C", false},     // three levels
+        {"4", "50005.2455", "WAIT", "CNT", false}, // the longest filler
+    };
+    for (const auto& input : cases)
+    {
+        SCOPED_TRACE(input.frequency + " MHz, " + input.delay + " ms");
+        Enter(input);
+        Output()->Clear();
+        Click();
+        EXPECT_EQ(OutputText(), EngineText(input));
+    }
+    // The fields still show what the user typed.
+    EXPECT_EQ(Field("ID_TEXTCTRL3")->GetValue(), "WAIT");
+}
+
+TEST_F(WindowTest, SecondRunReplacesTheFirst)
+{
+    Click();
+    const kavrin::ComputeInput second{"3.2768", "20", "WAIT", "CNT", false};
+    Field("ID_TEXTCTRL2")->SetValue("20");
+    Click();
+    EXPECT_EQ(OutputText(), EngineText(second));
+}
+
+TEST_F(WindowTest, ErrorShowsOneBoxAndKeepsTheOutput)
+{
+    const struct
+    {
+        kavrin::ComputeInput input;
+        const char* message;
+    } cases[] = {
+        {{"abc", "10", "WAIT", "CNT", false}, msg::FrequencyNotNumber},
+        {{"1,000.5", "x", "", "", false}, msg::FrequencyNotNumber},
+        {{"4", "", "", "", false}, msg::DelayNotNumber},
+        {{"4", "10", "", "", false}, msg::CounterEmpty},
+        {{"4", "10", "", "CNT", false}, msg::LabelEmpty},
+        {{"4", "10", "WAIT", std::string(256, 'C'), false}, msg::CounterTooLong},
+        {{"0", "10", "WAIT", "CNT", false}, msg::DelayTooSmall},
+        {{"4", "60000", "WAIT", "CNT", false}, msg::DelayTooLarge},
+    };
+    const wxString previous = "typed by the user\n";
+    Output()->SetValue(previous);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.message);
+        Enter(c.input);
+        wxTEST_DIALOG(Click(), ExpectErrorBox(c.message));
+        EXPECT_EQ(Output()->GetValue(), previous);
+    }
+    // After a routine, an error keeps the routine.
+    Enter({});
+    Click();
+    const std::string routine = OutputText();
+    Field("ID_TEXTCTRL2")->SetValue("0");
+    wxTEST_DIALOG(Click(), ExpectErrorBox(msg::DelayTooSmall));
+    EXPECT_EQ(OutputText(), routine);
+}
+
+TEST_F(WindowTest, MenusCarryTheirItemsAndAccelerators)
+{
+    const struct
+    {
+        const char* title;
+        long id;
+        const char* text;
+        const char* help;
+        int flags;
+        int key;
+    } menus[] = {
+        {"&File", KavrinFrame::ID_MENU_QUIT, "Quit\tAlt-F4", "Quit the application", wxACCEL_ALT,
+         WXK_F4},
+        {"Help", KavrinFrame::ID_MENU_ABOUT, "About\tF1", "Show info about this application",
+         wxACCEL_NORMAL, WXK_F1},
+    };
+    wxMenuBar* bar = frame->GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->GetMenuCount(), std::size(menus));
+    for (size_t i = 0; i < std::size(menus); ++i)
+    {
+        const auto& m = menus[i];
+        SCOPED_TRACE(m.title);
+        EXPECT_EQ(bar->GetMenuLabel(i), m.title);
+        wxMenu* menu = bar->GetMenu(i);
+        ASSERT_EQ(menu->GetMenuItemCount(), 1u);
+        const wxMenuItem* item = menu->FindItemByPosition(0);
+        EXPECT_EQ(item->GetId(), m.id);
+        EXPECT_EQ(item->GetItemLabel(), m.text);
+        EXPECT_EQ(item->GetHelp(), m.help);
+        EXPECT_EQ(item->GetKind(), wxITEM_NORMAL);
+        EXPECT_EQ(item->GetSubMenu(), nullptr);
+        const std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+        ASSERT_NE(accel, nullptr);
+        EXPECT_EQ(accel->GetFlags(), m.flags);
+        EXPECT_EQ(accel->GetKeyCode(), m.key);
+    }
+}
+
+TEST_F(WindowTest, AboutDoesNothing)
+{
+    Click();
+    const std::string routine = OutputText();
+    EXPECT_TRUE(SendMenu(KavrinFrame::ID_MENU_ABOUT)); // handled, and no dialog opens
+    wxYield();
+    EXPECT_TRUE(frame);
+    EXPECT_TRUE(frame->IsShown());
+    EXPECT_EQ(OutputText(), routine);
+}
+
+TEST_F(WindowTest, QuitClosesTheFrame)
+{
+    EXPECT_TRUE(SendMenu(KavrinFrame::ID_MENU_QUIT));
+    // The default close handling schedules the frame for deletion.
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(frame));
+    DeleteClosedWindows();
+    EXPECT_FALSE(frame);
+}
+} // namespace
