@@ -143,18 +143,23 @@ void KavrinFrame::CreateControls()
 bool KavrinFrame::Show(bool show)
 {
     const bool changed = wxFrame::Show(show);
-    if (show)
+    if (show && !m_fittedToFonts)
+    {
         FitControlsToFonts();
+        m_fittedToFonts = true;
+    }
     return changed;
 }
 
 void KavrinFrame::FitControlsToFonts()
 {
+#ifdef __WXGTK__
     // The sizes were laid out for Windows. On GTK the same 12-point font needs more room: a
     // 21-pixel field clips accents and descenders, a 13-pixel check box squashes its tick box,
     // and a caption keeps the size of the default font it was created with. GTK applies a
-    // control's font only once the control is realised, so the best sizes are right from here.
-    // Fitting again gives the same layout.
+    // control's font only once the control is realised, so the best sizes are right only from
+    // the first Show on. They are taken once: wxGTK's best height for an entry keeps growing
+    // after that (43 pixels instead of 38 for this font), which would overlap the next row.
     GrowToBestSize(Button1, ButtonSize);
     GrowToBestSize(CheckBox1, CheckBoxSize);
     int captionsRight = 0;
@@ -169,9 +174,10 @@ void KavrinFrame::FitControlsToFonts()
     for (wxTextCtrl* field : {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4})
     {
         field->InvalidateBestSize();
-        const int height = std::max(FieldSize.y, field->GetBestSize().y);
-        field->SetSize(fieldX, field->GetPosition().y, FieldRight - fieldX, height);
+        field->SetSize(fieldX, field->GetPosition().y, FieldRight - fieldX,
+                       std::max(FieldSize.y, field->GetBestSize().y));
     }
+#endif
 }
 
 void KavrinFrame::CreateMenus()

@@ -17,7 +17,7 @@ public:
     explicit KavrinFrame(wxWindow* parent, wxWindowID id = wxID_ANY);
     ~KavrinFrame() override;
 
-    /// Shows the window and fits the controls to their fonts (see
+    /// Shows the window; the first time, also fits the controls to their fonts (see
     /// FitControlsToFonts), which the toolkit can only measure once they are realised.
     bool Show(bool show = true) override;
 
@@ -64,4 +64,6 @@ private:
     wxTextCtrl* TextCtrl5 = nullptr;
     wxStaticText* StaticText4 = nullptr;
     wxTextCtrl* TextCtrl3 = nullptr;
+
+    bool m_fittedToFonts = false; ///< FitControlsToFonts has run with the real fonts
 };

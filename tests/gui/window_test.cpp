@@ -145,6 +145,15 @@ TEST_F(WindowTest, ControlsFitTheirFontsWithoutOverlapping)
             EXPECT_FALSE(rect.Intersects(other)) << "overlaps " << other.x << "," << other.y;
         rects.push_back(rect);
     }
+    // Showing the window again keeps the layout.
+    frame->Hide();
+    frame->Show();
+    wxYield();
+    std::vector<wxRect> again;
+    for (wxWindow* control : panel->GetChildren())
+        again.push_back(control->GetRect());
+    EXPECT_EQ(again, rects);
+
     // The positions that need no extra room for GTK stay as laid out.
     const struct
     {
