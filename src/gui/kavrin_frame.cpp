@@ -76,6 +76,7 @@ wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, const char* va
     return field;
 }
 
+#ifdef __WXGTK__
 /// Grows `control` from `size` to its best size for its font where `size` is too small.
 void GrowToBestSize(wxWindow* control, wxSize size)
 {
@@ -83,6 +84,7 @@ void GrowToBestSize(wxWindow* control, wxSize size)
     size.IncTo(control->GetBestSize());
     control->SetSize(size);
 }
+#endif
 
 wxMenu* NewMenu(long id, const char* text, const char* help)
 {
@@ -105,6 +107,9 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
     // small controls when the window is first shown; Show fits again with the real fonts.
     FitControlsToFonts();
     CreateMenus();
+    // Windows takes the menu bar's height out of the client area: set it again so the panel
+    // keeps its full 360 x 555 there too.
+    SetClientSize(ClientSize);
 
     Bind(wxEVT_BUTTON, &KavrinFrame::OnButton1Click, this, ID_BUTTON1);
     Bind(wxEVT_MENU, &KavrinFrame::OnQuit, this, ID_MENU_QUIT);
