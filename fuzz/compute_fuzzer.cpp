@@ -17,6 +17,7 @@
 #include "delay/compute.h"
 #include "delay/input_rules.h"
 #include "delay/messages.h"
+#include "support/exhaustive_search.h"
 
 namespace
 {
@@ -91,39 +92,16 @@ bool InRange(int count)
     return count >= 1 && count <= MaxCount;
 }
 
-struct Candidate
+/// The first three-level candidate in search order (inner, then middle, then outer) with the
+/// smallest non-negative remainder. For one inner and middle count the cost grows with the outer
+/// count, so the largest outer count that fits leaves the smallest remainder of that pair and is
+/// the only one of the pair that can win. (Trying every outer count too, as the two-level
+/// reference does, would take milliseconds per input.)
+kavrin::DelayPlan BestThreeLevels(std::int32_t target)
 {
-    int outer = 0;
-    int middle = 0;
-    int inner = 0;
-    std::int64_t remainder = 0;
-};
-
-/// The first two-level candidate in search order (inner, then outer) with the smallest
-/// non-negative remainder, found by trying every pair.
-Candidate BestTwoLevels(std::int64_t target)
-{
-    Candidate best{0, 0, 0, target + 1};
-    for (int inner = 1; inner <= MaxCount; ++inner)
-        for (int outer = 1; outer <= MaxCount; ++outer)
-        {
-            const std::int64_t r = target - kavrin::TwoLevelCost(outer, inner);
-            if (r >= 0 && r < best.remainder)
-            {
-                best = Candidate{outer, 0, inner, r};
-                if (r == 0)
-                    return best;
-            }
-        }
-    return best;
-}
-
-/// The same for three levels (inner, then middle, then outer). For one inner and middle count
-/// the cost grows with the outer count, so the largest outer count that fits leaves the smallest
-/// remainder of that pair and is the only one of the pair that can win.
-Candidate BestThreeLevels(std::int64_t target)
-{
-    Candidate best{0, 0, 0, target + 1};
+    kavrin::DelayPlan best;
+    best.Levels = 3;
+    best.PadCycles = target;
     for (int inner = 1; inner <= MaxCount; ++inner)
         for (int middle = 1; middle <= MaxCount; ++middle)
         {
@@ -132,9 +110,12 @@ Candidate BestThreeLevels(std::int64_t target)
             if (outer < 1)
                 continue;
             const std::int64_t r = target - kavrin::ThreeLevelCost(outer, middle, inner);
-            if (r < best.remainder)
+            if (r < best.PadCycles)
             {
-                best = Candidate{static_cast<int>(outer), middle, inner, r};
+                best.OuterCount = static_cast<int>(outer);
+                best.MiddleCount = middle;
+                best.InnerCount = inner;
+                best.PadCycles = static_cast<std::int32_t>(r);
                 if (r == 0)
                     return best;
             }
@@ -162,11 +143,12 @@ void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn)
     Expect(kavrin::LoopCost(plan) + plan.PadCycles == plan.TargetCycles,
            "loop cost + filler != target", counts);
 
-    const Candidate best =
-        plan.Levels == 2 ? BestTwoLevels(plan.TargetCycles) : BestThreeLevels(plan.TargetCycles);
-    Expect(best.remainder == plan.PadCycles && best.outer == plan.OuterCount &&
-               best.inner == plan.InnerCount &&
-               (plan.Levels == 2 || best.middle == plan.MiddleCount),
+    const kavrin::DelayPlan best = plan.Levels == 2
+                                       ? kavrin::reference::ExhaustiveTwoLevels(plan.TargetCycles)
+                                       : BestThreeLevels(plan.TargetCycles);
+    Expect(best.PadCycles == plan.PadCycles && best.OuterCount == plan.OuterCount &&
+               best.InnerCount == plan.InnerCount &&
+               (plan.Levels == 2 || best.MiddleCount == plan.MiddleCount),
            "not the first best candidate in search order", counts);
 }
 
