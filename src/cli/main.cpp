@@ -1,11 +1,11 @@
 // kavrin-cli: the compute command of the desktop program for scripts and build systems.
-// Values go through exactly the rules of the window's fields; the routine printed is the text
-// the window's output field would hold, followed by one line feed.
+// Values go through exactly the rules of the window's fields; by default the routine printed is
+// the text the window's output field would hold, followed by one line feed.
 
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -30,9 +30,57 @@ constexpr int ExitUsage = 2;
 struct Options
 {
     kavrin::ComputeInput input;
-    kavrin::RoutineSyntax syntax = kavrin::RoutineSyntax::Classic;
+    kavrin::RoutineFormat format;
     bool json = false;
 };
+
+/// The words of a word-valued option and what each stands for.
+template <typename Value> using Words = std::vector<std::pair<std::string, Value>>;
+
+const Words<kavrin::RoutineSyntax> SyntaxWords{{"classic", kavrin::RoutineSyntax::Classic},
+                                               {"gputils", kavrin::RoutineSyntax::Gputils}};
+const Words<kavrin::FillerKind> FillerWords{{"goto", kavrin::FillerKind::Goto},
+                                            {"loop", kavrin::FillerKind::Loop}};
+const Words<kavrin::PicCore> CoreWords{{"baseline", kavrin::PicCore::Baseline},
+                                       {"midrange", kavrin::PicCore::Midrange},
+                                       {"pic18", kavrin::PicCore::Pic18}};
+
+template <typename Value> std::string WordOf(const Words<Value>& words, Value value)
+{
+    for (const auto& [word, v] : words)
+        if (v == value)
+            return word;
+    return {};
+}
+
+/// An option that takes one of `words`, in any letter case, and nothing else (no numbers).
+/// Help shows it as "--name {word,word}=default".
+template <typename Value>
+void AddWordOption(CLI::App& app, const std::string& name, Value& target, const Words<Value>& words,
+                   const std::string& help)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : words)
+        names.push_back(entry.first);
+    std::string typeName = "{";
+    for (const std::string& word : names)
+        typeName += (typeName.size() > 1 ? "," : "") + word;
+    typeName += "}";
+    const std::string defaultWord = WordOf(words, target);
+    app.add_option_function<std::string>(
+           name,
+           [&target, &words](const std::string& word)
+           {
+               // The check below has turned the word into its listed spelling.
+               for (const auto& [listed, value] : words)
+                   if (listed == word)
+                       target = value;
+           },
+           help)
+        ->transform(CLI::IsMember(names, CLI::ignore_case).description(""))
+        ->type_name(typeName)
+        ->default_str(defaultWord);
+}
 
 void DefineOptions(CLI::App& app, Options& options)
 {
@@ -45,17 +93,19 @@ void DefineOptions(CLI::App& app, Options& options)
         ->capture_default_str();
     app.add_flag("--count-call-return", in.countCallReturn,
                  "Count the CALL that reaches the routine and its RETURN in the delay");
-    const std::map<std::string, kavrin::RoutineSyntax> syntaxes{
-        {"classic", kavrin::RoutineSyntax::Classic}, {"gputils", kavrin::RoutineSyntax::Gputils}};
-    app.add_option("--syntax", options.syntax,
-                   "Layout: classic (as the window shows it) or gputils (for gpasm)")
-        ->transform(CLI::CheckedTransformer(syntaxes, CLI::ignore_case))
-        ->default_str("classic");
+    AddWordOption(app, "--syntax", options.format.syntax, SyntaxWords,
+                  "Layout: classic (as the window shows it) or gputils (for gpasm)");
+    AddWordOption(app, "--filler", options.format.filler, FillerWords,
+                  "Cycles the loops leave over: goto (two-cycle jumps, as the window shows them) "
+                  "or loop (short loops on the routine's counters, at most 12 instructions)");
+    AddWordOption(app, "--core", options.format.core, CoreWords,
+                  "PIC core: baseline (ends in RETLW 0), midrange (also enhanced midrange) or "
+                  "pic18 (BRA for the jumps)");
     app.add_flag("--json", options.json, "Print the plan and the routine as one JSON object");
     app.set_version_flag("--version", "kavrin-cli " KAVRIN_VERSION);
 }
 
-std::string ToJson(const kavrin::DelayRoutine& routine)
+std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFormat& format)
 {
     const kavrin::DelayPlan& plan = routine.plan;
     nlohmann::ordered_json json{
@@ -68,6 +118,9 @@ std::string ToJson(const kavrin::DelayRoutine& routine)
         {"pad_cycles", plan.PadCycles},
         {"approx_delay_ms", plan.ApproxDelayMs},
         {"error_percent", routine.errorPercent},
+        {"filler", WordOf(FillerWords, format.filler)},
+        {"core", WordOf(CoreWords, format.core)},
+        {"words", routine.words},
         {"routine", routine.text},
     };
     return json.dump(2);
@@ -75,14 +128,14 @@ std::string ToJson(const kavrin::DelayRoutine& routine)
 
 int Run(const Options& options)
 {
-    const kavrin::ComputeResult result = kavrin::RunComputeCommand(options.input, options.syntax);
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(options.input, options.format);
     if (const auto* error = std::get_if<kavrin::ComputeError>(&result))
     {
         std::cerr << error->message << '\n';
         return ExitComputeError;
     }
     const auto& routine = std::get<kavrin::DelayRoutine>(result);
-    std::cout << (options.json ? ToJson(routine) : routine.text) << '\n';
+    std::cout << (options.json ? ToJson(routine, options.format) : routine.text) << '\n';
     return 0;
 }
 
@@ -141,8 +194,7 @@ int main(int argc, char** argv)
     for (std::string& arg : args)
         argPointers.push_back(arg.data());
 
-    CLI::App app{"Writes a busy-wait delay routine for PIC midrange microcontrollers.",
-                 "kavrin-cli"};
+    CLI::App app{"Writes a busy-wait delay routine for 8-bit PIC microcontrollers.", "kavrin-cli"};
     Options options;
     DefineOptions(app, options);
     try
@@ -157,7 +209,8 @@ int main(int argc, char** argv)
     {
         std::cerr << "kavrin-cli: " << error.what() << "\n"
                   << "Usage: kavrin-cli [-f MHZ] [-d MS] [-l LABEL] [-c COUNTER] "
-                     "[--count-call-return] [--syntax classic|gputils] [--json]\n"
+                     "[--count-call-return] [--syntax classic|gputils] [--filler goto|loop]\n"
+                     "                  [--core baseline|midrange|pic18] [--json]\n"
                   << "Run with --help for more information.\n";
         return ExitUsage;
     }

@@ -36,7 +36,7 @@ std::optional<ComputeError> NameError(const std::string& name, const NameMessage
 }
 } // namespace
 
-ComputeResult RunComputeCommand(const ComputeInput& input, RoutineSyntax syntax)
+ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& format)
 {
     const std::optional<double> frequency = ParseFieldNumber(input.frequency);
     if (!frequency)
@@ -57,7 +57,8 @@ ComputeResult RunComputeCommand(const ComputeInput& input, RoutineSyntax syntax)
     routine.plan = std::get<DelayPlan>(planned);
     routine.delayMs = *delay;
     routine.errorPercent = ErrorPercent(routine.plan, *delay);
-    routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, syntax);
+    routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, format);
+    routine.words = RoutineWords(routine.plan, format.filler);
     return routine;
 }
 } // namespace kavrin

@@ -1,6 +1,7 @@
 #pragma once
 // The compute command: four field texts and the check box in, the routine or one message out.
 
+#include <cstdint>
 #include <string>
 #include <variant>
 
@@ -25,7 +26,8 @@ struct DelayRoutine
     DelayPlan plan;
     double delayMs = 0;
     double errorPercent = 0;
-    std::string text; ///< the routine, ending in "RETURN" without a line feed
+    std::string text;       ///< the routine, ending in its return without a line feed
+    std::int32_t words = 0; ///< instruction words of the routine
 };
 
 /// The first failed test of a computation: the message to show, in Czech.
@@ -37,7 +39,6 @@ struct ComputeError
 using ComputeResult = std::variant<DelayRoutine, ComputeError>;
 
 /// Runs the tests in the user's order (frequency, delay, counter name, label name, plan) and
-/// stops at the first failure; otherwise plans and writes the routine.
-ComputeResult RunComputeCommand(const ComputeInput& input,
-                                RoutineSyntax syntax = RoutineSyntax::Classic);
+/// stops at the first failure; otherwise plans and writes the routine in `format`.
+ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& format = {});
 } // namespace kavrin

@@ -1,5 +1,7 @@
 #include "routine.h"
 
+#include <iterator>
+
 #include <fmt/format.h>
 
 #include "extended.h"
@@ -8,12 +10,50 @@ namespace kavrin
 {
 namespace
 {
-constexpr std::string_view GotoFiller = "\tgoto\t$+1\n"; // two cycles: a jump to the next line
-constexpr std::string_view NopFiller = "\tnop\n";        // one cycle
+// Every form of the text is one row of each of these tables; the writer below reads the rows and
+// has no case of its own for any layout or core.
 
-// The loop blocks. {l1}..{l3} indent the loop labels: like the instructions before them in the
-// classic layout, not at all for gpasm, which takes only column-1 labels. The outermost DECFSZ of
-// the three-level block has no ",1": the assembler's default destination is the file register.
+/// The pieces in which the layouts differ.
+struct LayoutForm
+{
+    /// Indent of a loop label at depth 1, 2 and 3: like the instructions before it in the classic
+    /// layout, none for gpasm, which takes only column-1 labels.
+    std::string_view labelIndent[3];
+    std::string_view returnIndent;
+};
+
+constexpr LayoutForm Layouts[] = {
+    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, ""},
+    /* Gputils */ {{"", "", ""}, "\t"},
+};
+
+/// The pieces in which the cores differ.
+struct CoreForm
+{
+    std::string_view jump;      ///< the loop jump back, two cycles and one word
+    std::string_view twoCycles; ///< one word that does nothing for two cycles
+    std::string_view ret;       ///< the closing return, two cycles
+};
+
+constexpr CoreForm Cores[] = {
+    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0"},
+    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN"},
+    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN"}, // PIC18 addresses count bytes: $+2 is the next word
+};
+
+const LayoutForm& LayoutOf(RoutineSyntax syntax)
+{
+    return Layouts[static_cast<int>(syntax)];
+}
+const CoreForm& CoreOf(PicCore core)
+{
+    return Cores[static_cast<int>(core)];
+}
+
+constexpr std::string_view NopFiller = "\tnop\n"; // one cycle
+
+// The loop blocks. The outermost DECFSZ of the three-level block has no ",1": the assembler's
+// default destination is the file register.
 constexpr std::string_view TwoLevelBlock = "{label}\n"
                                            "\tMOVLW\tD'{outer}'\n"
                                            "\tMOVWF\t{counter}2\n"
@@ -22,9 +62,9 @@ constexpr std::string_view TwoLevelBlock = "{label}\n"
                                            "\t\tMOVWF\t{counter}1\n"
                                            "{l2}{label}_LOOP2\n"
                                            "\t\t\tDECFSZ\t{counter}1,1\n"
-                                           "\t\tGOTO\t{label}_LOOP2\n"
+                                           "\t\t{jump}\t{label}_LOOP2\n"
                                            "\tDECFSZ\t{counter}2,1\n"
-                                           "\tGOTO\t{label}_LOOP1\n";
+                                           "\t{jump}\t{label}_LOOP1\n";
 
 constexpr std::string_view ThreeLevelBlock = "{label}\n"
                                              "\tMOVLW\tD'{outer}'\n"
@@ -37,39 +77,105 @@ constexpr std::string_view ThreeLevelBlock = "{label}\n"
                                              "\t\t\tMOVWF\t{counter}1\n"
                                              "{l3}{label}_LOOP3\n"
                                              "\t\t\t\tDECFSZ\t{counter}1,1\n"
-                                             "\t\t\tGOTO\t{label}_LOOP3\n"
+                                             "\t\t\t{jump}\t{label}_LOOP3\n"
                                              "\t\tDECFSZ\t{counter}2,1\n"
-                                             "\t\tGOTO\t{label}_LOOP2\n"
+                                             "\t\t{jump}\t{label}_LOOP2\n"
                                              "\tDECFSZ\t{counter}3\n"
-                                             "\tGOTO\t{label}_LOOP1\n";
+                                             "\t{jump}\t{label}_LOOP1\n";
 
-void AppendHeader(std::string& out, const DelayPlan& plan, double delayMs)
+// The filler's loops, laid out like the loop block. {a} and {b} number their labels
+// ("WAIT_PAD1", ...), which never meet the loop block's "_LOOP" labels.
+struct FillerLoop
 {
-    // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
-    fmt::format_to(std::back_inserter(out),
-                   "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n\n", plan.ApproxDelayMs,
-                   ErrorPercent(plan, delayMs));
-}
+    std::string_view text;
+    int labels;
+};
 
-void AppendLoopBlock(std::string& out, const DelayPlan& plan, std::string_view label,
-                     std::string_view counter, RoutineSyntax syntax)
-{
-    const bool classic = syntax == RoutineSyntax::Classic;
-    fmt::format_to(std::back_inserter(out),
-                   fmt::runtime(plan.Levels == 3 ? ThreeLevelBlock : TwoLevelBlock),
-                   fmt::arg("label", label), fmt::arg("counter", counter),
-                   fmt::arg("outer", plan.OuterCount), fmt::arg("middle", plan.MiddleCount),
-                   fmt::arg("inner", plan.InnerCount), fmt::arg("l1", classic ? "\t" : ""),
-                   fmt::arg("l2", classic ? "\t\t" : ""), fmt::arg("l3", classic ? "\t\t\t" : ""));
-}
+// Counter 2 loaded, counter 1 counting 256 passes from zero on each of its passes.
+constexpr FillerLoop NestedLoop{"\tMOVLW\tD'{count}'\n"
+                                "\tMOVWF\t{counter}2\n"
+                                "{l1}{label}_PAD{a}\n"
+                                "{l2}{label}_PAD{b}\n"
+                                "\t\t\tDECFSZ\t{counter}1,1\n"
+                                "\t\t{jump}\t{label}_PAD{b}\n"
+                                "\tDECFSZ\t{counter}2,1\n"
+                                "\t{jump}\t{label}_PAD{a}\n",
+                                2};
 
-void AppendFiller(std::string& out, std::int32_t padCycles)
+// Counter 1 counting 256 passes from zero.
+constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}\n"
+                              "\t\tDECFSZ\t{counter}1,1\n"
+                              "\t{jump}\t{label}_PAD{a}\n",
+                              1};
+
+constexpr FillerLoop CountedLoop{"\tMOVLW\tD'{count}'\n"
+                                 "\tMOVWF\t{counter}1\n"
+                                 "{l1}{label}_PAD{a}\n"
+                                 "\t\tDECFSZ\t{counter}1,1\n"
+                                 "\t{jump}\t{label}_PAD{a}\n",
+                                 1};
+
+struct Writer
 {
-    for (std::int32_t i = 0; i < padCycles / 2; ++i)
-        out += GotoFiller;
-    if (padCycles % 2 != 0)
-        out += NopFiller;
-}
+    std::string& out;
+    std::string_view label;
+    std::string_view counter;
+    const LayoutForm& layout;
+    const CoreForm& core;
+    int padLabels = 0; // filler loop labels written so far
+
+    void Header(const DelayPlan& plan, double delayMs)
+    {
+        // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
+        fmt::format_to(std::back_inserter(out),
+                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n\n", plan.ApproxDelayMs,
+                       ErrorPercent(plan, delayMs));
+    }
+
+    void LoopBlock(const DelayPlan& plan)
+    {
+        fmt::format_to(std::back_inserter(out),
+                       fmt::runtime(plan.Levels == 3 ? ThreeLevelBlock : TwoLevelBlock),
+                       fmt::arg("label", label), fmt::arg("counter", counter),
+                       fmt::arg("outer", plan.OuterCount), fmt::arg("middle", plan.MiddleCount),
+                       fmt::arg("inner", plan.InnerCount), fmt::arg("jump", core.jump),
+                       fmt::arg("l1", layout.labelIndent[0]), fmt::arg("l2", layout.labelIndent[1]),
+                       fmt::arg("l3", layout.labelIndent[2]));
+    }
+
+    void Loop(const FillerLoop& loop, int count = 0)
+    {
+        fmt::format_to(std::back_inserter(out), fmt::runtime(loop.text), fmt::arg("label", label),
+                       fmt::arg("counter", counter), fmt::arg("count", count),
+                       fmt::arg("jump", core.jump), fmt::arg("l1", layout.labelIndent[0]),
+                       fmt::arg("l2", layout.labelIndent[1]), fmt::arg("a", padLabels + 1),
+                       fmt::arg("b", padLabels + 2));
+        padLabels += loop.labels;
+    }
+
+    void Filler(const FillerPlan& filler)
+    {
+        if (filler.nestedCount > 0)
+            Loop(NestedLoop, filler.nestedCount);
+        for (int i = 0; i < filler.freeLoops; ++i)
+            Loop(FreeLoop);
+        if (filler.countedLoop > 0)
+            Loop(CountedLoop, filler.countedLoop);
+        const std::string twoCycles = fmt::format("\t{}\n", core.twoCycles);
+        out.reserve(out.size() + static_cast<std::size_t>(filler.twoCycles) * twoCycles.size() +
+                    64);
+        for (std::int32_t i = 0; i < filler.twoCycles; ++i)
+            out += twoCycles;
+        if (filler.oneCycle)
+            out += NopFiller;
+    }
+
+    void Return()
+    {
+        out += layout.returnIndent;
+        out += core.ret;
+    }
+};
 } // namespace
 
 double ErrorPercent(const DelayPlan& plan, double delayMs)
@@ -78,15 +184,21 @@ double ErrorPercent(const DelayPlan& plan, double delayMs)
 }
 
 std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
-                              std::string_view counter, RoutineSyntax syntax)
+                              std::string_view counter, const RoutineFormat& format)
 {
     std::string out;
-    out.reserve(512 + 8 * (label.size() + counter.size()) +
-                static_cast<std::size_t>(plan.PadCycles / 2) * GotoFiller.size());
-    AppendHeader(out, plan, delayMs);
-    AppendLoopBlock(out, plan, label, counter, syntax);
-    AppendFiller(out, plan.PadCycles);
-    out += syntax == RoutineSyntax::Classic ? "RETURN" : "\tRETURN";
+    out.reserve(512 + 16 * (label.size() + counter.size()));
+    Writer writer{out, label, counter, LayoutOf(format.syntax), CoreOf(format.core)};
+    writer.Header(plan, delayMs);
+    writer.LoopBlock(plan);
+    writer.Filler(PlanFiller(plan.PadCycles, format.filler));
+    writer.Return();
     return out;
+}
+
+std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler)
+{
+    // Each loop level: MOVLW, MOVWF, DECFSZ and the jump back; then the filler and the return.
+    return 4 * plan.Levels + PlanFiller(plan.PadCycles, filler).Words() + 1;
 }
 } // namespace kavrin

@@ -1,9 +1,11 @@
 #pragma once
-// Writes a delay plan out as PIC midrange assembler.
+// Writes a delay plan out as PIC assembler.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "filler.h"
 #include "plan.h"
 
 namespace kavrin
@@ -12,18 +14,41 @@ namespace kavrin
 enum class RoutineSyntax
 {
     /// As the desktop program shows it: loop labels indented like the instructions before them,
-    /// "RETURN" in column 1 (accepted by MPASM-style assemblers).
+    /// the return in column 1 (accepted by MPASM-style assemblers).
     Classic,
-    /// For the GNU PIC assembler gpasm: loop labels in column 1, "RETURN" indented by one tab.
+    /// For the GNU PIC assembler gpasm: loop labels in column 1, the return indented by one tab.
     Gputils,
+};
+
+/// The 8-bit PIC core the routine is written for. The instruction cycle is four clocks on each,
+/// so the cycle counts and the loop counts are the same; a few instructions differ.
+enum class PicCore
+{
+    /// 12-bit core (PIC10F2xx, PIC12F5xx, PIC16F5x): no RETURN, the routine ends in "RETLW 0".
+    Baseline,
+    /// 14-bit core, midrange and enhanced midrange: the window's text.
+    Midrange,
+    /// 16-bit core: "BRA" for the loop jumps and "bra $+2" for two cycles, since GOTO takes two
+    /// words there and a DECFSZ that skips it three cycles.
+    Pic18,
+};
+
+/// The form of the routine text. The default is the window's text.
+struct RoutineFormat
+{
+    RoutineSyntax syntax = RoutineSyntax::Classic;
+    FillerKind filler = FillerKind::Goto;
+    PicCore core = PicCore::Midrange;
 };
 
 /// Error of the reached delay in per cent, relative to the reached delay.
 double ErrorPercent(const DelayPlan& plan, double delayMs);
 
-/// The whole routine: header comment, loop block, filler and the closing "RETURN" (no line
-/// feed after it). `label` and `counter` are UTF-8 and are inserted exactly as given.
+/// The whole routine: header comment, loop block, filler and the closing return instruction
+/// (no line feed after it). `label` and `counter` are UTF-8 and are inserted exactly as given.
 std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
-                              std::string_view counter,
-                              RoutineSyntax syntax = RoutineSyntax::Classic);
+                              std::string_view counter, const RoutineFormat& format = {});
+
+/// Instruction words of that routine: loop block, filler and return.
+std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler);
 } // namespace kavrin

@@ -59,7 +59,7 @@ RunResult RunCli(const std::vector<std::string>& args)
 std::string EngineText(const kavrin::ComputeInput& input,
                        kavrin::RoutineSyntax syntax = kavrin::RoutineSyntax::Classic)
 {
-    return std::get<kavrin::DelayRoutine>(kavrin::RunComputeCommand(input, syntax)).text;
+    return std::get<kavrin::DelayRoutine>(kavrin::RunComputeCommand(input, {syntax})).text;
 }
 
 TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)

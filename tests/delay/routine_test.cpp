@@ -21,7 +21,7 @@ DelayPlan Plan(double frequency, double delay, bool callReturn = false)
 std::string Routine(double frequency, double delay, bool callReturn = false,
                     RoutineSyntax syntax = RoutineSyntax::Classic)
 {
-    return WriteDelayRoutine(Plan(frequency, delay, callReturn), delay, "WAIT", "CNT", syntax);
+    return WriteDelayRoutine(Plan(frequency, delay, callReturn), delay, "WAIT", "CNT", {syntax});
 }
 
 std::size_t Count(const std::string& text, const std::string& piece)
