@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Runs kavrin-cli's routines on the gpsim PIC simulator and checks their length in cycles.
 
-Each case is assembled with gpasm into a minimal 16F628A program that calls the routine once;
-gpsim reads its cycle counter at the CALL and at the instruction after it. The call must last
-N + 4 cycles when CALL and RETURN are not counted in the delay, and N cycles when they are.
+Each case is assembled with gpasm into a minimal program for one part of its core that calls the
+routine once; gpsim reads its cycle counter at the CALL and at the instruction after it. The call
+must last N + 4 cycles when CALL and RETURN are not counted in the delay, and N cycles when they
+are. The plan's "words" must be the routine's size in the assembled program, and the program must
+fit the part's program memory.
 
-Usage: gpsim_timing.py KAVRIN_CLI [--gpasm PATH] [--gpsim PATH]
+Usage: gpsim_timing.py KAVRIN_CLI [--gpasm PATH] [--gpsim PATH] [--jobs N]
 """
 
 import argparse
@@ -14,38 +16,78 @@ import re
 import subprocess
 import sys
 import tempfile
+import time
+from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass
 from pathlib import Path
 from typing import Optional, Tuple
 
-# Addresses of the CALL and of the instruction after it in the wrapper program.
-CALL_ADDRESS = 0x004
-AFTER_ADDRESS = 0x005
 
-# Program memory of the 16F628A; the filler of a routine has to fit in it.
-PROGRAM_WORDS = 2048
+@dataclass(frozen=True)
+class Part:
+    core: str
+    name: str
+    # list, include and configuration: no watchdog, which would reset a long delay
+    header: str
+    ram: int  # first general-purpose register, where the counters go
+    # code from the reset vector up to SIM_CALL
+    start: str
+    # program words the wrapper and the routine may use
+    program_words: int
+    # the assembler counts program addresses in bytes (PIC18), not in words
+    byte_addresses: bool = False
+    # --core option given to kavrin-cli; None tests the default
+    core_option: Optional[str] = None
+
+
+PIC16F628A = Part(
+    "midrange", "16F628A",
+    "\tlist\tp=16f628a\n\tinclude\t\"p16f628a.inc\"\n"
+    "\t__CONFIG\t_WDT_OFF & _PWRTE_OFF & _INTOSC_OSC_NOCLKOUT & _MCLRE_ON & _BOREN_OFF & _LVP_OFF"
+    " & _CP_OFF & _CPD_OFF",
+    0x20, "\tgoto\tSIM_CALL\n\torg\t0x004", 2048)
+PIC16F1823 = Part(
+    "midrange", "16F1823",
+    "\tlist\tp=16f1823\n\tinclude\t\"p16f1823.inc\"\n"
+    "\t__CONFIG\t_CONFIG1, _FOSC_INTOSC & _WDTE_OFF & _PWRTE_OFF & _MCLRE_ON & _CP_OFF & _CPD_OFF"
+    " & _BOREN_OFF & _CLKOUTEN_OFF & _IESO_OFF & _FCMEN_OFF\n"
+    "\t__CONFIG\t_CONFIG2, _WRT_OFF & _PLLEN_OFF & _STVREN_ON & _LVP_OFF",
+    0x20, "\tgoto\tSIM_CALL\n\torg\t0x004", 2048, core_option="midrange")
+# The 10F200 starts at its last word, which holds the factory's MOVLW of the oscillator
+# calibration; the program counter then wraps to 0x000, where the program stores it. That word
+# is not the program's: 255 of the 256 words are left, and CALL reaches all of them.
+PIC10F200 = Part(
+    "baseline", "10F200",
+    "\tlist\tp=10f200\n\tinclude\t\"p10f200.inc\"\n"
+    "\t__CONFIG\t_WDT_OFF & _CP_OFF & _MCLRE_ON",
+    0x10, "\tmovwf\tOSCCAL", 255, core_option="baseline")
+# Counters in access RAM, so no instruction of the routine depends on the bank register.
+PIC18F452 = Part(
+    "pic18", "18F452",
+    "\tlist\tp=18f452\n\tinclude\t\"p18f452.inc\"\n"
+    "\tconfig\tOSC = HS, WDT = OFF, LVP = OFF",
+    0x00, "\tgoto\tSIM_CALL\n\torg\t0x020", 16384, byte_addresses=True, core_option="pic18")
 
 WRAPPER = """\
-\tlist\tp=16f628a
-\tinclude\t"p16f628a.inc"
-\t__CONFIG\t_WDT_OFF & _PWRTE_OFF & _INTOSC_OSC_NOCLKOUT & _MCLRE_ON & _BOREN_OFF & _LVP_OFF & _CP_OFF & _CPD_OFF
+{header}
 
-\tcblock\t0x20
+\tcblock\t0x{ram:02X}
 \t{counter}1
 \t{counter}2
 \t{counter}3
 \tendc
 
 \torg\t0x000
-\tgoto\tSIM_CALL
-\torg\t0x{call:03X}
+{start}
 SIM_CALL
 \tCALL\t{label}
 SIM_AFTER
-\tgoto\tSIM_AFTER
+\t{jump}\tSIM_AFTER
 
 {routine}
 
+SIM_TOP\tequ\t$
+SIM_SIZE\tequ\t$ - {label}
 \tend
 """
 
@@ -61,10 +103,11 @@ class Case:
     pad: int
     label: str = "WAIT"
     counter: str = "CNT"
-    counts: str = "-"  # outer/middle/inner as planned, for the table
+    filler: Optional[str] = None  # --filler option; None tests the default (goto)
 
 
-CASES = [
+# Today's routines on the 16F628A: default core, default filler.
+MIDRANGE_CASES = [
     Case("default input, odd filler", "3.2768", "10", False, 8192, 2, 1),
     Case("default input ticked, odd filler", "3.2768", "10", True, 8192, 2, 3),
     Case("two levels, exact", "1", "1", False, 249, 2, 0),
@@ -87,6 +130,50 @@ CASES = [
     Case("other names, three levels", "4", "1000", False, 999999, 3, 0, "pause", "Tmr_"),
 ]
 
+# The compact filler on the 16F628A: loops on the routine's counters instead of long runs of
+# two-cycle jumps.
+LOOP_CASES = [
+    Case("loop filler, odd filler", "3.2768", "10", False, 8192, 2, 1, filler="loop"),
+    Case("loop filler, 4 cycles", "20", "1000", False, 5000000, 3, 4, filler="loop"),
+    Case("loop filler, 764 cycles", "4", "196.0955", False, 196095, 2, 764, filler="loop"),
+    Case("loop filler ticked, 764 cycles, other names", "4", "196.0995", True, 196099, 2, 764,
+         "dly", "R", filler="loop"),
+    Case("loop filler, 671 cycles", "4", "42000", False, 42000000, 3, 671, filler="loop"),
+    Case("loop filler ticked, 61495 cycles, other names", "4", "47000", True, 47000000, 3, 61495,
+         "Pause_47s", "t_", filler="loop"),
+    Case("largest filler (195074 cycles)", "4", "50005.2455", False, 50005245, 3, 195074,
+         filler="loop"),
+    Case("largest filler ticked", "4", "50005.2495", True, 50005249, 3, 195074, filler="loop"),
+]
+
+# Every core on a part of its own: two and three levels, fillers of 0, 1, 2 and 764 cycles,
+# the largest filler, other names.
+CORE_CASES = [
+    Case("two levels, no filler", "1", "1", False, 249, 2, 0),
+    Case("two levels, 1-cycle filler", "3.2768", "10", False, 8192, 2, 1),
+    Case("three levels ticked, 2-cycle filler", "4", "2000", True, 1999999, 3, 2),
+    Case("three levels, no filler", "4", "500", False, 499999, 3, 0, filler="loop"),
+    Case("two levels, 764-cycle filler", "4", "196.0955", False, 196095, 2, 764, filler="loop"),
+    Case("largest filler (195074 cycles)", "4", "50005.2455", False, 50005245, 3, 195074,
+         filler="loop"),
+    Case("other names, two levels ticked", "12", "33", True, 99000, 2, 3, "Delay_33ms", "d"),
+    Case("other names, three levels ticked", "4", "49000", True, 49000000, 3, 159859,
+         "Pause_49s", "t_", filler="loop"),
+]
+# 382 jumps do not fit the 10F200; the parts with room run the plain filler too.
+LONG_GOTO_CASE = Case("two levels ticked, 764-cycle goto filler", "4", "196.0995", True,
+                      196099, 2, 764, filler="goto")
+
+RUNS = ([(PIC16F628A, case) for case in MIDRANGE_CASES + LOOP_CASES]
+        + [(PIC10F200, case) for case in CORE_CASES]
+        + [(part, case) for part in (PIC16F1823, PIC18F452)
+           for case in CORE_CASES + [LONG_GOTO_CASE]])
+
+# Loop block instruction words: loads and stores of the counts, DECFSZ and jump per level.
+BLOCK_WORDS = {2: 8, 3: 12}
+# Most instructions the compact filler may take.
+LOOP_FILLER_WORDS = 12
+
 
 class Failure(Exception):
     pass
@@ -96,13 +183,25 @@ def run(args, **kwargs) -> subprocess.CompletedProcess:
     return subprocess.run(args, capture_output=True, text=True, encoding="utf-8", **kwargs)
 
 
+@dataclass
+class Result:
+    counts: str = "-"
+    words: str = "-"
+    measured: Optional[int] = None
+    verdict: str = "ok"
+
+
 class Simulator:
     def __init__(self, cli: str, gpasm: str, gpsim: str, workdir: Path):
         self.cli, self.gpasm, self.gpsim, self.workdir = cli, gpasm, gpsim, workdir
 
-    def kavrin(self, case: Case, *extra: str) -> str:
+    def kavrin(self, part: Part, case: Case, *extra: str) -> str:
         args = [self.cli, "-f", case.frequency, "-d", case.delay, "-l", case.label,
                 "-c", case.counter, *extra]
+        if part.core_option:
+            args += ["--core", part.core_option]
+        if case.filler:
+            args += ["--filler", case.filler]
         if case.ticked:
             args.append("--count-call-return")
         result = run(args, timeout=60)
@@ -112,30 +211,41 @@ class Simulator:
             raise Failure("kavrin-cli output does not end in a line feed")
         return result.stdout[:-1]
 
-    def check_plan(self, case: Case) -> dict:
-        plan = json.loads(self.kavrin(case, "--json", "--syntax", "gputils"))
+    def check_plan(self, part: Part, case: Case) -> dict:
+        plan = json.loads(self.kavrin(part, case, "--json", "--syntax", "classic"))
         expected = {
             "cycle_count": case.cycles,
             "target_cycles": case.cycles - 4 if case.ticked else case.cycles,
             "levels": case.levels,
             "pad_cycles": case.pad,
+            "core": part.core,
+            "filler": case.filler or "goto",
         }
-        got = {key: plan[key] for key in expected}
+        got = {key: plan.get(key) for key in expected}
         if got != expected:
             raise Failure(f"plan {got}, expected {expected}")
+        filler_words = plan["words"] - BLOCK_WORDS[case.levels] - 1
+        if expected["filler"] == "goto" and filler_words != case.pad // 2 + case.pad % 2:
+            raise Failure(f"{plan['words']} words do not hold the plain filler")
+        if expected["filler"] == "loop" and not 0 <= filler_words <= LOOP_FILLER_WORDS:
+            raise Failure(f"{plan['words']} words: the compact filler takes {filler_words}")
         return plan
 
-    def assemble(self, name: str, case: Case, routine: str) -> Path:
+    def assemble(self, name: str, part: Part, case: Case, routine: str) -> Tuple[Path, dict]:
+        """The program's code file and its symbol table."""
         source = self.workdir / f"{name}.asm"
-        source.write_text(WRAPPER.format(counter=case.counter, label=case.label,
-                                         call=CALL_ADDRESS, routine=routine), encoding="utf-8")
+        source.write_text(WRAPPER.format(
+            header=part.header, ram=part.ram, start=part.start, counter=case.counter,
+            label=case.label, jump="bra" if part.byte_addresses else "goto",
+            routine=routine), encoding="utf-8")
         result = run([self.gpasm, source.name], cwd=self.workdir, timeout=60)
         output = result.stdout + result.stderr
         if result.returncode != 0 or re.search(r"\b(error|warning)\b", output, re.I):
             raise Failure(f"gpasm reported:\n{output}")
-        return source.with_suffix(".cod")
+        return source.with_suffix(".cod"), read_symbols(source.with_suffix(".lst"))
 
-    def measure(self, name: str, cod: Path, expected: int) -> int:
+    def measure(self, name: str, cod: Path, expected: int) -> Tuple[int, int, int]:
+        """The program counter at the two stops and the cycles between them."""
         script = self.workdir / f"{name}.stc"
         # The cycle breakpoint ends a routine that never returns instead of running forever.
         script.write_text(f"""\
@@ -158,10 +268,15 @@ quit
         if len(stops) != 2:
             raise Failure(f"gpsim did not stop twice:\n{result.stdout[-2000:]}")
         (pc_call, at_call), (pc_after, at_after) = stops
-        if (pc_call, pc_after) != (CALL_ADDRESS, AFTER_ADDRESS):
-            raise Failure(f"gpsim stopped at {pc_call:#x} and {pc_after:#x}, "
-                          f"not at the CALL and the instruction after it")
-        return at_after - at_call
+        return pc_call, pc_after, at_after - at_call
+
+
+def read_symbols(listing: Path) -> dict:
+    """Name and value of every symbol in a gpasm listing's symbol table."""
+    text = listing.read_text(encoding="utf-8", errors="replace")
+    table = text.split("SYMBOL TABLE", 1)[-1]
+    return {m.group(1): int(m.group(2), 16)
+            for m in re.finditer(r"^(\S+)\s+([0-9A-Fa-f]{8})\s*$", table, re.M)}
 
 
 def parse_stops(output: str):
@@ -175,12 +290,16 @@ def parse_stops(output: str):
     return stops
 
 
-def check_layouts(case: Case, classic: str, gputils: str) -> None:
-    """The two layouts differ only in the leading white space of loop labels and RETURN."""
+def check_layouts(part: Part, case: Case, classic: str, gputils: str) -> None:
+    """The two layouts differ only in the leading white space of labels and the last line."""
     a, b = classic.split("\n"), gputils.split("\n")
     if len(a) != len(b):
         raise Failure("classic and gputils texts have different line counts")
-    loop_label = re.compile(re.escape(case.label) + r"_LOOP([123])")
+    name = re.escape(case.label)
+    loop_label = re.compile(name + r"_LOOP([123])")
+    pad_label = re.compile(name + r"_\w+")
+    # gpasm takes RETURN on a baseline part as RETLW 0, so only the text tells them apart.
+    closing = re.compile(r"RETLW\s+0" if part.core == "baseline" else "RETURN")
     for line_a, line_b in zip(a, b):
         if line_a == line_b:
             continue
@@ -189,34 +308,48 @@ def check_layouts(case: Case, classic: str, gputils: str) -> None:
             raise Failure(f"layouts differ beyond white space: {line_a!r} / {line_b!r}")
         label = loop_label.fullmatch(word)
         if label:
-            wanted = ("\t" * int(label.group(1)) + word, word)
-        elif word == "RETURN":
-            wanted = ("RETURN", "\tRETURN")
+            wanted = line_a == "\t" * int(label.group(1)) + word and line_b == word
+        elif pad_label.fullmatch(word):
+            wanted = line_a.startswith("\t") and line_b == word
+        elif closing.fullmatch(word):
+            wanted = (line_a, line_b) == (word, "\t" + word)
         else:
-            raise Failure(f"layouts differ on a line that is no loop label: {line_a!r}")
-        if (line_a, line_b) != wanted:
+            raise Failure(f"layouts differ on a line that is no label: {line_a!r}")
+        if not wanted:
             raise Failure(f"unexpected indentation: {line_a!r} / {line_b!r}")
-    if a[-1] != "RETURN" or b[-1] != "\tRETURN":
-        raise Failure("texts do not end with RETURN in their layouts")
+    if not closing.fullmatch(a[-1]) or not b[-1].startswith("\t") \
+            or not closing.fullmatch(b[-1][1:]):
+        raise Failure("texts do not end with the core's return in their layouts")
     labels = sum(1 for line in b if loop_label.fullmatch(line))
     if labels != case.levels:
         raise Failure(f"gputils text has {labels} column-1 loop labels, not {case.levels}")
 
 
-def run_case(sim: Simulator, index: int, case: Case, expected: int) -> Tuple[int, str]:
-    """The measured cycles and a verdict on everything else; Failure when nothing was measured."""
-    plan = sim.check_plan(case)
-    case.counts = "/".join(str(plan[k]) for k in ("outer", "middle", "inner") if plan[k])
-    gputils = sim.kavrin(case, "--syntax", "gputils")
-    if case.pad // 2 + 40 > PROGRAM_WORDS:
-        raise Failure("the filler does not fit the 16F628A")
-    name = f"case{index:02d}"
-    measured = sim.measure(name, sim.assemble(name, case, gputils), expected)
+def run_case(sim: Simulator, index: int, part: Part, case: Case, expected: int) -> Result:
+    result = Result()
     try:
-        check_layouts(case, sim.kavrin(case, "--syntax", "classic"), gputils)
-    except Failure as error:
-        return measured, f"FAIL: {error}"
-    return measured, "ok" if measured == expected else "FAIL: wrong cycle count"
+        plan = sim.check_plan(part, case)
+        result.counts = "/".join(str(plan[k]) for k in ("outer", "middle", "inner") if plan[k])
+        result.words = str(plan["words"])
+        gputils = sim.kavrin(part, case, "--syntax", "gputils")
+        name = f"case{index:02d}"
+        cod, symbols = sim.assemble(name, part, case, gputils)
+        unit = 2 if part.byte_addresses else 1
+        if symbols["SIM_SIZE"] != plan["words"] * unit:
+            raise Failure(f"the routine assembles to {symbols['SIM_SIZE'] // unit} words, "
+                          f"the plan says {plan['words']}")
+        if symbols["SIM_TOP"] > part.program_words * unit:
+            raise Failure(f"the program does not fit the {part.name}")
+        pc_call, pc_after, result.measured = sim.measure(name, cod, expected)
+        if (pc_call, pc_after) != (symbols["SIM_CALL"], symbols["SIM_AFTER"]):
+            raise Failure(f"gpsim stopped at {pc_call:#x} and {pc_after:#x}, "
+                          f"not at the CALL and the instruction after it")
+        check_layouts(part, case, plan["routine"], gputils)
+        if result.measured != expected:
+            raise Failure("wrong cycle count")
+    except (Failure, subprocess.TimeoutExpired, KeyError, TypeError, ValueError) as error:
+        result.verdict = f"FAIL: {error}"
+    return result
 
 
 def main() -> int:
@@ -224,26 +357,30 @@ def main() -> int:
     parser.add_argument("cli")
     parser.add_argument("--gpasm", default="gpasm")
     parser.add_argument("--gpsim", default="gpsim")
+    parser.add_argument("--jobs", type=int, default=2)
     options = parser.parse_args()
 
-    failures = 0
-    print(f"{'case':<44} {'MHz':>6} {'ms':>10} {'ticked':>6} {'N':>8} {'counts':>11} "
-          f"{'pad':>3} {'expected':>8} {'measured':>8}")
+    started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="kavrin-sim-") as workdir:
         sim = Simulator(options.cli, options.gpasm, options.gpsim, Path(workdir))
-        for index, case in enumerate(CASES):
-            expected = case.cycles if case.ticked else case.cycles + 4
-            measured: Optional[int] = None
-            try:
-                measured, verdict = run_case(sim, index, case, expected)
-            except (Failure, subprocess.TimeoutExpired, KeyError, ValueError) as error:
-                verdict = f"FAIL: {error}"
-            failures += verdict != "ok"
-            shown = "-" if measured is None else str(measured)
-            print(f"{case.what:<44} {case.frequency:>6} {case.delay:>10} "
-                  f"{'yes' if case.ticked else 'no':>6} {case.cycles:>8} {case.counts:>11} "
-                  f"{case.pad:>3} {expected:>8} {shown:>8}  {verdict}")
-    print(f"{len(CASES) - failures} of {len(CASES)} cases passed")
+        expected = [case.cycles if case.ticked else case.cycles + 4 for _, case in RUNS]
+        with ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
+            results = list(pool.map(lambda i: run_case(sim, i, *RUNS[i], expected[i]),
+                                    range(len(RUNS))))
+
+    print(f"{'core':<8} {'part':<7} {'case':<46} {'filler':<6} {'MHz':>6} {'ms':>10} "
+          f"{'ticked':>6} {'N':>8} {'counts':>11} {'pad':>6} {'words':>5} "
+          f"{'expected':>8} {'measured':>8}")
+    failures = 0
+    for (part, case), wanted, result in zip(RUNS, expected, results):
+        failures += result.verdict != "ok"
+        shown = "-" if result.measured is None else str(result.measured)
+        print(f"{part.core:<8} {part.name:<7} {case.what:<46} {case.filler or 'goto':<6} "
+              f"{case.frequency:>6} {case.delay:>10} {'yes' if case.ticked else 'no':>6} "
+              f"{case.cycles:>8} {result.counts:>11} {case.pad:>6} {result.words:>5} "
+              f"{wanted:>8} {shown:>8}  {result.verdict}")
+    print(f"{len(RUNS) - failures} of {len(RUNS)} cases passed "
+          f"in {time.monotonic() - started:.1f} s")
     return 1 if failures else 0
 
 
