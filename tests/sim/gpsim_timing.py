@@ -138,7 +138,8 @@ LOOP_CASES = [
     Case("loop filler, 764 cycles", "4", "196.0955", False, 196095, 2, 764, filler="loop"),
     Case("loop filler ticked, 764 cycles, other names", "4", "196.0995", True, 196099, 2, 764,
          "dly", "R", filler="loop"),
-    Case("loop filler, 671 cycles", "4", "42000", False, 42000000, 3, 671, filler="loop"),
+    Case("loop filler, 1464 cycles: a loop from zero", "4", "44947", False, 44947000, 3, 1464,
+         filler="loop"),
     Case("loop filler ticked, 61495 cycles, other names", "4", "47000", True, 47000000, 3, 61495,
          "Pause_47s", "t_", filler="loop"),
     Case("largest filler (195074 cycles)", "4", "50005.2455", False, 50005245, 3, 195074,
@@ -147,13 +148,16 @@ LOOP_CASES = [
 ]
 
 # Every core on a part of its own: two and three levels, fillers of 0, 1, 2 and 764 cycles,
-# the largest filler, other names.
+# a filler loop that counts 256 passes down from the zero the loop block leaves, the largest
+# filler, other names.
 CORE_CASES = [
     Case("two levels, no filler", "1", "1", False, 249, 2, 0),
     Case("two levels, 1-cycle filler", "3.2768", "10", False, 8192, 2, 1),
     Case("three levels ticked, 2-cycle filler", "4", "2000", True, 1999999, 3, 2),
     Case("three levels, no filler", "4", "500", False, 499999, 3, 0, filler="loop"),
     Case("two levels, 764-cycle filler", "4", "196.0955", False, 196095, 2, 764, filler="loop"),
+    Case("loop filler, 1464 cycles: a loop from zero", "4", "44947", False, 44947000, 3, 1464,
+         filler="loop"),
     Case("largest filler (195074 cycles)", "4", "50005.2455", False, 50005245, 3, 195074,
          filler="loop"),
     Case("other names, two levels ticked", "12", "33", True, 99000, 2, 3, "Delay_33ms", "d"),
