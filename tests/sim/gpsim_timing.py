@@ -61,12 +61,14 @@ PIC10F200 = Part(
     "\tlist\tp=10f200\n\tinclude\t\"p10f200.inc\"\n"
     "\t__CONFIG\t_WDT_OFF & _CP_OFF & _MCLRE_ON",
     0x10, "\tmovwf\tOSCCAL", 255, core_option="baseline")
-# Counters in access RAM, so no instruction of the routine depends on the bank register.
+# Counters in access RAM. The bank register points elsewhere, so an instruction that reached a
+# counter through the bank would not find it.
 PIC18F452 = Part(
     "pic18", "18F452",
     "\tlist\tp=18f452\n\tinclude\t\"p18f452.inc\"\n"
     "\tconfig\tOSC = HS, WDT = OFF, LVP = OFF",
-    0x00, "\tgoto\tSIM_CALL\n\torg\t0x020", 16384, byte_addresses=True, core_option="pic18")
+    0x00, "\tmovlb\t1\n\tgoto\tSIM_CALL\n\torg\t0x020", 16384, byte_addresses=True,
+    core_option="pic18")
 
 WRAPPER = """\
 {header}
