@@ -170,13 +170,14 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         const char* core;
         int words;
     } cases[] = {
+        // Loop block, filler, return.
         {"10", {}, {}, "goto", "midrange", 8 + 1 + 1},
         {"1000",
          {"--core", "baseline"},
          {{}, {}, kavrin::PicCore::Baseline},
          "goto",
          "baseline",
-         12 + 1 + 1},
+         12 + 0 + 1},
         // 195074 filler cycles: 97537 jumps, or a few loops.
         {"50005.2455", {}, {}, "goto", "midrange", 12 + 97537 + 1},
         {"50005.2455",
