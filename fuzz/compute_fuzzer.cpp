@@ -1,10 +1,12 @@
 // libFuzzer target for the compute command. The fuzz input is one flag byte (bit 0: CALL and
-// RETURN counted, bit 1: gputils layout) followed by the frequency, delay, label and counter
-// texts, separated by zero bytes; missing texts are empty. Every result must be one of the known
-// messages or a well-formed routine whose loops and filler take exactly the target cycles.
+// RETURN counted, bit 1: gputils layout, bit 2: loop filler, bits 3-4: core, 1 baseline,
+// 2 PIC18, else midrange) followed by the frequency, delay, label and counter texts, separated by
+// zero bytes; missing texts are empty. Every result must be one of the known messages or a
+// well-formed routine whose loops and filler take exactly the target cycles.
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include "delay/compute.h"
 #include "delay/input_rules.h"
 #include "delay/messages.h"
+#include "support/cycle_counter.h"
 #include "support/exhaustive_search.h"
 
 namespace
@@ -39,7 +42,7 @@ void Expect(bool condition, const char* what, const std::string& detail = {})
 struct FuzzInput
 {
     kavrin::ComputeInput input;
-    kavrin::RoutineSyntax syntax = kavrin::RoutineSyntax::Classic;
+    kavrin::RoutineFormat format;
 };
 
 FuzzInput Split(const std::uint8_t* data, std::size_t size)
@@ -48,8 +51,13 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
     if (size == 0)
         return fuzz;
     fuzz.input.countCallReturn = (data[0] & 1) != 0;
-    fuzz.syntax =
+    fuzz.format.syntax =
         (data[0] & 2) != 0 ? kavrin::RoutineSyntax::Gputils : kavrin::RoutineSyntax::Classic;
+    fuzz.format.filler = (data[0] & 4) != 0 ? kavrin::FillerKind::Loop : kavrin::FillerKind::Goto;
+    const int core = (data[0] >> 3) & 3;
+    fuzz.format.core = core == 1   ? kavrin::PicCore::Baseline
+                       : core == 2 ? kavrin::PicCore::Pic18
+                                   : kavrin::PicCore::Midrange;
     std::array<std::string*, 4> texts{&fuzz.input.frequency, &fuzz.input.delay, &fuzz.input.label,
                                       &fuzz.input.counter};
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -157,16 +165,37 @@ std::string CountLine(int tabs, int count)
     return std::string(tabs, '\t') + "MOVLW\tD'" + std::to_string(count) + "'";
 }
 
+/// A name the cycle counter reads as the routine's own: an identifier that is no mnemonic.
+bool PlainName(const std::string& name)
+{
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+            return false;
+    std::string upper = name;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* mnemonic :
+         {"MOVLW", "MOVWF", "DECFSZ", "GOTO", "BRA", "NOP", "RETURN", "RETLW"})
+        if (upper == mnemonic)
+            return false;
+    return true;
+}
+
 void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& input,
-               kavrin::RoutineSyntax syntax)
+               const kavrin::RoutineFormat& format)
 {
     const std::string& text = routine.text;
     const kavrin::DelayPlan& plan = routine.plan;
-    const bool gputils = syntax == kavrin::RoutineSyntax::Gputils;
+    const bool gputils = format.syntax == kavrin::RoutineSyntax::Gputils;
+    const bool pic18 = format.core == kavrin::PicCore::Pic18;
+    const bool loop = format.filler == kavrin::FillerKind::Loop;
     Expect(text.compare(0, HeaderStart.size(), HeaderStart) == 0, "header", text.substr(0, 40));
-    const std::string_view end = gputils ? "\n\tRETURN" : "\nRETURN";
+    const std::string end = std::string(gputils ? "\n\t" : "\n") +
+                            (format.core == kavrin::PicCore::Baseline ? "RETLW\t0" : "RETURN");
     Expect(text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0,
-           "text does not end with RETURN");
+           "text does not end with the return");
 
     // Names with line feeds shift the lines; the layout is checked for the others.
     if (input.label.find('\n') != std::string::npos ||
@@ -174,10 +203,10 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
         return;
     const std::vector<std::string_view> lines = Lines(text);
     const std::size_t blockLines = plan.Levels == 3 ? 16 : 11;
-    const std::size_t fillerLines =
-        static_cast<std::size_t>(plan.PadCycles / 2 + plan.PadCycles % 2);
-    Expect(lines.size() == 2 + blockLines + fillerLines + 1, "line count",
-           std::to_string(lines.size()));
+    const kavrin::FillerPlan filler = kavrin::PlanFiller(plan.PadCycles, format.filler);
+    Expect(routine.words == 4 * plan.Levels + filler.Words() + 1, "words",
+           std::to_string(routine.words));
+    Expect(lines.size() >= 2 + blockLines + 1, "line count", std::to_string(lines.size()));
     Expect(lines[0].size() >= 2 && lines[0].substr(lines[0].size() - 2) == "% ", "header end");
     Expect(lines[1].empty() && lines[2] == input.label, "label line");
 
@@ -188,20 +217,45 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
         Expect(lines[3 + 3 * level] == CountLine(static_cast<int>(level) + 1, counts[level]),
                "MOVLW count differs from the plan", std::string(lines[3 + 3 * level]));
 
-    const std::size_t firstFiller = 2 + blockLines;
-    for (std::size_t i = 0; i < fillerLines; ++i)
+    if (!loop)
     {
-        const bool nop = plan.PadCycles % 2 != 0 && i + 1 == fillerLines;
-        Expect(lines[firstFiller + i] == (nop ? "\tnop" : "\tgoto\t$+1"), "filler line",
-               std::string(lines[firstFiller + i]));
+        const std::size_t fillerLines =
+            static_cast<std::size_t>(plan.PadCycles / 2 + plan.PadCycles % 2);
+        Expect(lines.size() == 2 + blockLines + fillerLines + 1, "line count",
+               std::to_string(lines.size()));
+        const std::size_t firstFiller = 2 + blockLines;
+        for (std::size_t i = 0; i < fillerLines; ++i)
+        {
+            const bool nop = plan.PadCycles % 2 != 0 && i + 1 == fillerLines;
+            Expect(lines[firstFiller + i] == (nop     ? "\tnop"
+                                              : pic18 ? "\tbra\t$+2"
+                                                      : "\tgoto\t$+1"),
+                   "filler line", std::string(lines[firstFiller + i]));
+        }
     }
+
+    // The text run instruction by instruction: loops, filler and return take the target and the
+    // return's two cycles; the filler loads counts of 1 to 255 and has at most 12 instructions.
+    if (!PlainName(input.label) || !PlainName(input.counter))
+        return;
+    const kavrin::reference::CycleCount count = kavrin::reference::CountCycles(text, format.core);
+    Expect(count.error.empty(), "cycle counter", count.error);
+    Expect(count.cycles == std::int64_t{plan.TargetCycles} + 2, "counted cycles != target + 2",
+           std::to_string(count.cycles) + " for " + std::to_string(plan.TargetCycles));
+    Expect(count.instructions == routine.words, "instructions != words",
+           std::to_string(count.instructions));
+    for (std::size_t i = static_cast<std::size_t>(plan.Levels); i < count.loaded.size(); ++i)
+        Expect(InRange(count.loaded[i]), "filler count", std::to_string(count.loaded[i]));
+    if (loop)
+        Expect(count.instructions - (4 * plan.Levels + 1) <= 12, "loop filler too long",
+               std::to_string(count.instructions));
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const FuzzInput fuzz = Split(data, size);
-    const kavrin::ComputeResult result = kavrin::RunComputeCommand(fuzz.input, fuzz.syntax);
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(fuzz.input, fuzz.format);
     if (const auto* error = std::get_if<kavrin::ComputeError>(&result))
     {
         Expect(IsKnownMessage(error->message), "unknown message", error->message);
@@ -214,6 +268,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                kavrin::CheckName(fuzz.input.counter) == kavrin::NameProblem::Ok,
            "a refused field led to a routine");
     CheckPlan(routine.plan, fuzz.input.countCallReturn);
-    CheckText(routine, fuzz.input, fuzz.syntax);
+    CheckText(routine, fuzz.input, fuzz.format);
     return 0;
 }

@@ -56,10 +56,9 @@ RunResult RunCli(const std::vector<std::string>& args)
     return result;
 }
 
-std::string EngineText(const kavrin::ComputeInput& input,
-                       kavrin::RoutineSyntax syntax = kavrin::RoutineSyntax::Classic)
+std::string EngineText(const kavrin::ComputeInput& input, const kavrin::RoutineFormat& format)
 {
-    return std::get<kavrin::DelayRoutine>(kavrin::RunComputeCommand(input, {syntax})).text;
+    return std::get<kavrin::DelayRoutine>(kavrin::RunComputeCommand(input, format)).text;
 }
 
 TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)
@@ -68,24 +67,33 @@ TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)
     {
         std::vector<std::string> args;
         kavrin::ComputeInput input;
-        kavrin::RoutineSyntax syntax;
+        kavrin::RoutineFormat format;
     } cases[] = {
-        {{}, {}, kavrin::RoutineSyntax::Classic},
-        {{"-f", "3,2768", "-d", "1000"}, {"3,2768", "1000"}, kavrin::RoutineSyntax::Classic},
-        {{"--frequency=-4", "--delay=-10"}, {"-4", "-10"}, kavrin::RoutineSyntax::Classic},
-        {{"-d", "10", "--count-call-return"},
-         {"3.2768", "10", "WAIT", "CNT", true},
-         kavrin::RoutineSyntax::Classic},
-        {{"-l", "ČEKEJ", "-c", " n "},
-         {"3.2768", "10", "ČEKEJ", " n "},
-         kavrin::RoutineSyntax::Classic},
-        {{"--syntax", "gputils", "-d", "1000"}, {"3.2768", "1000"}, kavrin::RoutineSyntax::Gputils},
+        {{}, {}, {}},
+        {{"-f", "3,2768", "-d", "1000"}, {"3,2768", "1000"}, {}},
+        {{"--frequency=-4", "--delay=-10"}, {"-4", "-10"}, {}},
+        {{"-d", "10", "--count-call-return"}, {"3.2768", "10", "WAIT", "CNT", true}, {}},
+        {{"-l", "ČEKEJ", "-c", " n "}, {"3.2768", "10", "ČEKEJ", " n "}, {}},
+        {{"--syntax", "gputils", "-d", "1000"},
+         {"3.2768", "1000"},
+         {kavrin::RoutineSyntax::Gputils}},
+        // Word-valued options in any letter case.
+        {{"-f", "4", "-d", "50005.2455", "--filler", "LOOP", "--syntax=GPUtils"},
+         {"4", "50005.2455"},
+         {kavrin::RoutineSyntax::Gputils, kavrin::FillerKind::Loop}},
+        {{"--core", "pic18", "--filler=loop", "-d", "1000"},
+         {"3.2768", "1000"},
+         {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Loop, kavrin::PicCore::Pic18}},
+        {{"--core=Baseline", "--filler", "goto", "--syntax", "classic"},
+         {},
+         {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Goto, kavrin::PicCore::Baseline}},
+        {{"--core", "midrange"}, {}, {}},
     };
     for (const auto& c : cases)
     {
         const RunResult run = RunCli(c.args);
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, EngineText(c.input, c.syntax) + "\n");
+        EXPECT_EQ(run.out, EngineText(c.input, c.format) + "\n");
         EXPECT_EQ(run.err, "");
     }
 }
@@ -118,7 +126,18 @@ TEST(KavrinCli, ShowsTheOneMessageOnStderrAndExitsWithOne)
 TEST(KavrinCli, RefusesUnknownUsageWithExitTwo)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"extra"}, {"--syntax", "mpasm"}, {"-d"}})
+             {"--bogus"},
+             {"extra"},
+             {"--syntax", "mpasm"},
+             {"-d"},
+             // Only the words: not the numbers of the values behind them, nor parts of words.
+             {"--syntax=1"},
+             {"--syntax", "0"},
+             {"--filler", "1"},
+             {"--filler", "loops"},
+             {"--core", "pic16"},
+             {"--core", "2"},
+             {"--core="}})
     {
         const RunResult run = RunCli(args);
         EXPECT_EQ(run.exitCode, 2);
@@ -131,7 +150,10 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
 {
     const RunResult help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("--count-call-return"), std::string::npos);
+    for (const char* shown :
+         {"--count-call-return", "--syntax {classic,gputils}=classic", "--filler {goto,loop}=goto",
+          "--core {baseline,midrange,pic18}=midrange"})
+        EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     const RunResult version = RunCli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "kavrin-cli " KAVRIN_VERSION "\n");
@@ -139,12 +161,40 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
 
 TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
 {
-    for (const char* delay : {"10", "1000"})
+    const struct
     {
-        const RunResult run = RunCli({"--json", "-d", delay});
+        const char* delay;
+        std::vector<std::string> options;
+        kavrin::RoutineFormat format;
+        const char* filler;
+        const char* core;
+        int words;
+    } cases[] = {
+        // Loop block, filler, return.
+        {"10", {}, {}, "goto", "midrange", 8 + 1 + 1},
+        {"1000",
+         {"--core", "baseline"},
+         {{}, {}, kavrin::PicCore::Baseline},
+         "goto",
+         "baseline",
+         12 + 0 + 1},
+        // 195074 filler cycles: 97537 jumps, or a few loops.
+        {"50005.2455", {}, {}, "goto", "midrange", 12 + 97537 + 1},
+        {"50005.2455",
+         {"--filler", "loop", "--core", "pic18"},
+         {{}, kavrin::FillerKind::Loop, kavrin::PicCore::Pic18},
+         "loop",
+         "pic18",
+         12 + 11 + 1},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> args{"--json", "-f", "4", "-d", c.delay};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const RunResult run = RunCli(args);
         ASSERT_EQ(run.exitCode, 0);
         const auto json = nlohmann::json::parse(run.out);
-        const auto result = kavrin::RunComputeCommand({"3.2768", delay});
+        const auto result = kavrin::RunComputeCommand({"4", c.delay}, c.format);
         const auto& routine = std::get<kavrin::DelayRoutine>(result);
         EXPECT_EQ(json["cycle_count"], routine.plan.CycleCount);
         EXPECT_EQ(json["target_cycles"], routine.plan.TargetCycles);
@@ -159,6 +209,9 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["approx_delay_ms"], routine.plan.ApproxDelayMs);
         EXPECT_EQ(json["error_percent"], routine.errorPercent);
         EXPECT_EQ(json["routine"], routine.text);
+        EXPECT_EQ(json["filler"], c.filler);
+        EXPECT_EQ(json["core"], c.core);
+        EXPECT_EQ(json["words"], c.words);
     }
 }
 } // namespace

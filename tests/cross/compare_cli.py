@@ -34,7 +34,11 @@ FIXED = [
     ["-f", "4", "-d", "10", "-l", "L" * 255], ["-f", "4", "-d", "10", "-l", "L" * 256],
     ["-f", "4", "-d", "10", "-c", "Ž" * 127], ["-f", "4", "-d", "10", "-c", "Ž" * 128],
     ["--label=", "-f", "4"], ["--counter=", "-d", "3"],
-    ["--syntax", "GPUTILS", "-d", "5"], ["--syntax", "nasm"],
+    ["--syntax", "GPUTILS", "-d", "5"], ["--syntax", "nasm"], ["--syntax=1"],
+    ["-f", "4", "-d", "50005.2455", "--filler", "loop", "--json"],
+    ["-f", "4", "-d", "196.0955", "--filler", "LOOP", "--core", "pic18", "--syntax", "gputils"],
+    ["-f", "4", "-d", "1000", "--core", "baseline", "--filler", "goto"],
+    ["--filler", "2"], ["--core", "pic16"],
     ["--bogus"], ["-f"], ["extra"], ["--version"], ["--help"],
 ]
 FREQUENCIES = ["3.2768", "4", "20", "1", "8", "10", "16", "12", "48", "0.032768", "32.768e-3",
@@ -98,6 +102,10 @@ class Inputs:
         if self.rng.random() < 0.5:
             args.append("--count-call-return")
         args += ["--syntax", self.rng.choice(["classic", "gputils"])]
+        if self.rng.random() < 0.5:
+            args += ["--filler", self.rng.choice(["goto", "loop"])]
+        if self.rng.random() < 0.5:
+            args += ["--core", self.rng.choice(["baseline", "midrange", "pic18"])]
         if self.rng.random() < 0.3:
             args.append("--json")
         return args

@@ -1,6 +1,8 @@
 // The routine text: byte for byte where users have the figures, and its structure elsewhere.
 
 #include <clocale>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <variant>
 
@@ -8,6 +10,7 @@
 
 #include "delay/plan.h"
 #include "delay/routine.h"
+#include "support/cycle_counter.h"
 
 namespace kavrin
 {
@@ -19,9 +22,9 @@ DelayPlan Plan(double frequency, double delay, bool callReturn = false)
 }
 
 std::string Routine(double frequency, double delay, bool callReturn = false,
-                    RoutineSyntax syntax = RoutineSyntax::Classic)
+                    const RoutineFormat& format = {})
 {
-    return WriteDelayRoutine(Plan(frequency, delay, callReturn), delay, "WAIT", "CNT", {syntax});
+    return WriteDelayRoutine(Plan(frequency, delay, callReturn), delay, "WAIT", "CNT", format);
 }
 
 std::size_t Count(const std::string& text, const std::string& piece)
@@ -130,7 +133,7 @@ TEST(WriteDelayRoutine, GputilsLayoutMovesOnlyLabelsAndReturn)
     for (double delay : {10.0, 1000.0})
     {
         std::string classic = Routine(3.2768, delay);
-        const std::string gputils = Routine(3.2768, delay, false, RoutineSyntax::Gputils);
+        const std::string gputils = Routine(3.2768, delay, false, {RoutineSyntax::Gputils});
         for (const char* label : {"WAIT_LOOP1\n", "WAIT_LOOP2\n", "WAIT_LOOP3\n"})
         {
             const auto at = classic.find(label);
@@ -161,6 +164,275 @@ TEST(WriteDelayRoutine, NamesAreInsertedVerbatimWhateverTheirLength)
         EXPECT_NE(text.find("\tMOVWF\tpočet 1\n"), std::string::npos);
         EXPECT_EQ(text.substr(text.size() - 6), "RETURN");
     }
+}
+
+// Each core's text: only the jumps, the two-cycle filler and the return differ.
+TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
+{
+    constexpr auto Classic = RoutineSyntax::Classic;
+    constexpr auto Gputils = RoutineSyntax::Gputils;
+    constexpr auto Goto = FillerKind::Goto;
+    constexpr auto Loop = FillerKind::Loop;
+    const char* const twoLevelHead = "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
+                                     "\n"
+                                     "WAIT\n"
+                                     "\tMOVLW\tD'93'\n"
+                                     "\tMOVWF\tCNT2\n"
+                                     "\tWAIT_LOOP1\n"
+                                     "\t\tMOVLW\tD'28'\n"
+                                     "\t\tMOVWF\tCNT1\n"
+                                     "\t\tWAIT_LOOP2\n"
+                                     "\t\t\tDECFSZ\tCNT1,1\n";
+    const char* const threeLevelHead = "; Approximated delay: 50005.24500 [ms], Error: -0.00000% \n"
+                                       "\n"
+                                       "WAIT\n"
+                                       "\tMOVLW\tD'255'\n"
+                                       "\tMOVWF\tCNT3\n"
+                                       "WAIT_LOOP1\n"
+                                       "\t\tMOVLW\tD'255'\n"
+                                       "\t\tMOVWF\tCNT2\n"
+                                       "WAIT_LOOP2\n"
+                                       "\t\t\tMOVLW\tD'254'\n"
+                                       "\t\t\tMOVWF\tCNT1\n"
+                                       "WAIT_LOOP3\n"
+                                       "\t\t\t\tDECFSZ\tCNT1,1\n";
+    const struct
+    {
+        double frequency, delay;
+        bool callReturn;
+        RoutineFormat format;
+        std::string text;
+    } cases[] = {
+        {3.2768,
+         10,
+         true,
+         {Classic, Goto, PicCore::Baseline},
+         std::string(twoLevelHead) + "\t\tGOTO\tWAIT_LOOP2\n"
+                                     "\tDECFSZ\tCNT2,1\n"
+                                     "\tGOTO\tWAIT_LOOP1\n"
+                                     "\tgoto\t$+1\n"
+                                     "\tnop\n"
+                                     "RETLW\t0"},
+        {3.2768,
+         10,
+         true,
+         {Classic, Goto, PicCore::Midrange},
+         std::string(twoLevelHead) + "\t\tGOTO\tWAIT_LOOP2\n"
+                                     "\tDECFSZ\tCNT2,1\n"
+                                     "\tGOTO\tWAIT_LOOP1\n"
+                                     "\tgoto\t$+1\n"
+                                     "\tnop\n"
+                                     "RETURN"},
+        {3.2768,
+         10,
+         true,
+         {Classic, Goto, PicCore::Pic18},
+         std::string(twoLevelHead) + "\t\tBRA\tWAIT_LOOP2\n"
+                                     "\tDECFSZ\tCNT2,1\n"
+                                     "\tBRA\tWAIT_LOOP1\n"
+                                     "\tbra\t$+2\n"
+                                     "\tnop\n"
+                                     "RETURN"},
+        {4,
+         50005.2455,
+         false,
+         {Gputils, Loop, PicCore::Baseline},
+         std::string(threeLevelHead) + "\t\t\tGOTO\tWAIT_LOOP3\n"
+                                       "\t\tDECFSZ\tCNT2,1\n"
+                                       "\t\tGOTO\tWAIT_LOOP2\n"
+                                       "\tDECFSZ\tCNT3\n"
+                                       "\tGOTO\tWAIT_LOOP1\n"
+                                       "\tMOVLW\tD'253'\n"
+                                       "\tMOVWF\tCNT2\n"
+                                       "WAIT_PAD1\n"
+                                       "WAIT_PAD2\n"
+                                       "\t\t\tDECFSZ\tCNT1,1\n"
+                                       "\t\tGOTO\tWAIT_PAD2\n"
+                                       "\tDECFSZ\tCNT2,1\n"
+                                       "\tGOTO\tWAIT_PAD1\n"
+                                       "\tMOVLW\tD'87'\n"
+                                       "\tMOVWF\tCNT1\n"
+                                       "WAIT_PAD3\n"
+                                       "\t\tDECFSZ\tCNT1,1\n"
+                                       "\tGOTO\tWAIT_PAD3\n"
+                                       "\tnop\n"
+                                       "\tRETLW\t0"},
+        {4,
+         50005.2455,
+         false,
+         {Gputils, Loop, PicCore::Midrange},
+         std::string(threeLevelHead) + "\t\t\tGOTO\tWAIT_LOOP3\n"
+                                       "\t\tDECFSZ\tCNT2,1\n"
+                                       "\t\tGOTO\tWAIT_LOOP2\n"
+                                       "\tDECFSZ\tCNT3\n"
+                                       "\tGOTO\tWAIT_LOOP1\n"
+                                       "\tMOVLW\tD'253'\n"
+                                       "\tMOVWF\tCNT2\n"
+                                       "WAIT_PAD1\n"
+                                       "WAIT_PAD2\n"
+                                       "\t\t\tDECFSZ\tCNT1,1\n"
+                                       "\t\tGOTO\tWAIT_PAD2\n"
+                                       "\tDECFSZ\tCNT2,1\n"
+                                       "\tGOTO\tWAIT_PAD1\n"
+                                       "\tMOVLW\tD'87'\n"
+                                       "\tMOVWF\tCNT1\n"
+                                       "WAIT_PAD3\n"
+                                       "\t\tDECFSZ\tCNT1,1\n"
+                                       "\tGOTO\tWAIT_PAD3\n"
+                                       "\tnop\n"
+                                       "\tRETURN"},
+        {4,
+         50005.2455,
+         false,
+         {Gputils, Loop, PicCore::Pic18},
+         std::string(threeLevelHead) + "\t\t\tBRA\tWAIT_LOOP3\n"
+                                       "\t\tDECFSZ\tCNT2,1\n"
+                                       "\t\tBRA\tWAIT_LOOP2\n"
+                                       "\tDECFSZ\tCNT3\n"
+                                       "\tBRA\tWAIT_LOOP1\n"
+                                       "\tMOVLW\tD'253'\n"
+                                       "\tMOVWF\tCNT2\n"
+                                       "WAIT_PAD1\n"
+                                       "WAIT_PAD2\n"
+                                       "\t\t\tDECFSZ\tCNT1,1\n"
+                                       "\t\tBRA\tWAIT_PAD2\n"
+                                       "\tDECFSZ\tCNT2,1\n"
+                                       "\tBRA\tWAIT_PAD1\n"
+                                       "\tMOVLW\tD'87'\n"
+                                       "\tMOVWF\tCNT1\n"
+                                       "WAIT_PAD3\n"
+                                       "\t\tDECFSZ\tCNT1,1\n"
+                                       "\tBRA\tWAIT_PAD3\n"
+                                       "\tnop\n"
+                                       "\tRETURN"},
+        // The classic layout indents the filler's loop labels like the loop block's.
+        {4,
+         196.0955,
+         false,
+         {Classic, Loop, PicCore::Pic18},
+         "; Approximated delay: 196.09500 [ms], Error: -0.00025% \n"
+         "\n"
+         "WAIT\n"
+         "\tMOVLW\tD'255'\n"
+         "\tMOVWF\tCNT2\n"
+         "\tWAIT_LOOP1\n"
+         "\t\tMOVLW\tD'254'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "\t\tWAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tBRA\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tBRA\tWAIT_LOOP1\n"
+         "\tMOVLW\tD'254'\n"
+         "\tMOVWF\tCNT1\n"
+         "\tWAIT_PAD1\n"
+         "\t\tDECFSZ\tCNT1,1\n"
+         "\tBRA\tWAIT_PAD1\n"
+         "\tnop\n"
+         "RETURN"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << c.delay << " ms, core " << int(c.format.core));
+        EXPECT_EQ(Routine(c.frequency, c.delay, c.callReturn, c.format), c.text);
+    }
+}
+
+// The filler of every size the loop search can leave, read back by the cycle counter.
+TEST(WriteDelayRoutine, LoopFillerSpendsEverySizeExactlyInAtMostTwelveInstructions)
+{
+    DelayPlan plan; // two levels, every count 1: a short loop block to cut off
+    const std::string blockEnd = "\tGOTO\tWAIT_LOOP1\n";
+    std::int32_t largest = 0;
+    std::int32_t largestAt = 0;
+    for (std::int32_t pad = 0; pad <= 195074; ++pad)
+    {
+        plan.PadCycles = pad;
+        const std::string text =
+            WriteDelayRoutine(plan, 1, "WAIT", "CNT", {RoutineSyntax::Gputils, FillerKind::Loop});
+        const std::size_t start = text.find(blockEnd) + blockEnd.size();
+        const std::string filler = text.substr(start, text.size() - start - 7); // "\tRETURN"
+        // The loop block leaves its counters at zero.
+        const reference::CycleCount count = reference::CountCycles(filler, PicCore::Midrange);
+        if (count.cycles != pad || count.instructions > 12 || !count.error.empty())
+        {
+            ADD_FAILURE() << pad << " cycles: counted " << count.cycles << " in "
+                          << count.instructions << " instructions " << count.error << "\n"
+                          << filler;
+            break;
+        }
+        for (int loaded : count.loaded)
+            ASSERT_TRUE(loaded >= 1 && loaded <= 255) << pad;
+        for (const auto& [name, value] : count.registers)
+            ASSERT_TRUE((name == "CNT1" || name == "CNT2") && value == 0) << pad << " " << name;
+        ASSERT_EQ(count.instructions, PlanFiller(pad, FillerKind::Loop).Words()) << pad;
+        if (count.instructions > largest)
+            largest = count.instructions, largestAt = pad;
+    }
+    RecordProperty("largest_filler_instructions", largest);
+    std::printf("largest loop filler: %d instructions (first at %d cycles)\n", largest, largestAt);
+    EXPECT_LE(largest, 12);
+}
+
+// Whole routines, from the label to the end of the return: loops, filler and return take
+// target + 2 cycles on each core, in each layout, stepped pass by pass as well.
+TEST(WriteDelayRoutine, CycleCounterAgreesWithTheTargetOnEveryForm)
+{
+    const double delays[] = {0.008, 10, 196.0955, 196.0965, 1000, 50005.2455, 50005.2465};
+    for (double delay : delays)
+        for (PicCore core : {PicCore::Baseline, PicCore::Midrange, PicCore::Pic18})
+            for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
+                for (RoutineSyntax syntax : {RoutineSyntax::Classic, RoutineSyntax::Gputils})
+                {
+                    SCOPED_TRACE(::testing::Message() << delay << " ms, core " << int(core)
+                                                      << ", filler " << int(filler));
+                    const DelayPlan plan = Plan(4, delay);
+                    const std::string text = Routine(4, delay, false, {syntax, filler, core});
+                    const reference::CycleCount count = reference::CountCycles(text, core);
+                    EXPECT_EQ(count.error, "");
+                    EXPECT_EQ(count.cycles, plan.TargetCycles + 2);
+                    EXPECT_EQ(count.instructions, RoutineWords(plan, filler));
+                    if (plan.TargetCycles < 2'000'000)
+                    {
+                        EXPECT_EQ(reference::CountCycles(text, core, false).cycles, count.cycles);
+                    }
+                }
+}
+
+// The counter itself: the costs of the instruction table, and text it must refuse.
+TEST(CycleCounter, CountsTheTimingTableAndRefusesWhatTheCoreCannotRun)
+{
+    const struct
+    {
+        const char* text;
+        PicCore core;
+        std::int64_t cycles;
+        const char* error;
+    } cases[] = {
+        {"\tnop\n\tgoto\t$+1\n\tRETURN", PicCore::Midrange, 5, ""},
+        {"\tbra\t$+2\n\tRETURN", PicCore::Pic18, 4, ""},
+        {"\tgoto\t$+1\n\tnop", PicCore::Pic18, 0, "jump into the middle of an instruction"},
+        {"\tbra\t$+1", PicCore::Midrange, 0, "BRA is not a baseline or midrange instruction"},
+        {"\tRETURN", PicCore::Baseline, 0, "RETURN on this core"},
+        {"\tRETLW\t0", PicCore::Baseline, 2, ""},
+        // 5 passes of DECFSZ + GOTO, the last one skipping: 4 x 3 + 2.
+        {"\tMOVLW\tD'5'\n\tMOVWF\tC\nL\n\tDECFSZ\tC,1\n\tGOTO\tL", PicCore::Midrange, 16, ""},
+        // From zero the countdown runs 256 passes.
+        {"L\n\tDECFSZ\tC,1\n\tGOTO\tL", PicCore::Midrange, 767, ""},
+        // On PIC18 a skipped GOTO is two words: three cycles for the skip.
+        {"\tMOVLW\tD'2'\n\tMOVWF\tC\nL\n\tDECFSZ\tC,1\n\tGOTO\tL", PicCore::Pic18, 2 + 3 + 3, ""},
+    };
+    for (const auto& c : cases)
+        for (bool fastForward : {true, false})
+        {
+            SCOPED_TRACE(c.text);
+            const reference::CycleCount count = reference::CountCycles(c.text, c.core, fastForward);
+            EXPECT_EQ(count.error, c.error);
+            if (count.error.empty())
+            {
+                EXPECT_EQ(count.cycles, c.cycles);
+            }
+        }
 }
 } // namespace
 } // namespace kavrin
