@@ -47,6 +47,17 @@ void BM_WriteRoutineLongestFiller(benchmark::State& state)
 }
 BENCHMARK(BM_WriteRoutineLongestFiller)->Unit(benchmark::kMillisecond);
 
+void BM_WriteRoutineLongestFillerAsLoops(benchmark::State& state)
+{
+    const auto plan =
+        std::get<kavrin::DelayPlan>(kavrin::PlanDelay(WorstFrequency, WorstDelay, false));
+    const kavrin::RoutineFormat format{kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Loop};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            kavrin::WriteDelayRoutine(plan, WorstDelay, "WAIT", "CNT", format).data());
+}
+BENCHMARK(BM_WriteRoutineLongestFillerAsLoops)->Unit(benchmark::kMicrosecond);
+
 void BM_ComputeCommandWorstCase(benchmark::State& state)
 {
     const kavrin::ComputeInput input{"4", "50005.2455"};

@@ -1,7 +1,6 @@
 #include "filler.h"
 
 #include <algorithm>
-#include <array>
 
 namespace kavrin
 {
@@ -23,9 +22,9 @@ constexpr std::int32_t NestedLoopCycles(int count)
     return 770 * count + 1;
 }
 
-// Rests below this are planned without the nested loop; a nested loop of the largest count
-// that fits leaves less than 770 cycles, and one or two counts fewer are tried as well.
-constexpr std::int32_t RestTableSize = 3 * 770;
+// How many free loops, and nested counts below the largest that fits, are tried: each one more
+// costs at least two instructions, so a few cover every rest where one could still pay off.
+constexpr int Alternatives = 5;
 
 FillerPlan GotoFiller(std::int32_t cycles)
 {
@@ -35,48 +34,38 @@ FillerPlan GotoFiller(std::int32_t cycles)
     return plan;
 }
 
-// The fewest instructions for each rest: up to three free loops, at most one counted loop,
-// then two-cycle jumps and a nop.
-const std::array<FillerPlan, RestTableSize>& RestPlans()
+// Free loops, at most one counted loop, then two-cycle jumps and a nop. A larger count never
+// leaves more jumps, so the counted loop takes the largest count that fits.
+FillerPlan RestFiller(std::int32_t cycles)
 {
-    static const std::array<FillerPlan, RestTableSize> table = []
+    FillerPlan best = GotoFiller(cycles);
+    for (int freeLoops = 0; freeLoops <= Alternatives && freeLoops * FreeLoopCycles <= cycles;
+         ++freeLoops)
     {
-        std::array<FillerPlan, RestTableSize> plans{};
-        for (std::int32_t rest = 0; rest < RestTableSize; ++rest)
-        {
-            FillerPlan best = GotoFiller(rest);
-            for (int freeLoops = 0; freeLoops <= 3; ++freeLoops)
-                for (int count = 0; count <= MaxCount; ++count)
-                {
-                    const std::int32_t left = rest - freeLoops * FreeLoopCycles -
-                                              (count > 0 ? CountedLoopCycles(count) : 0);
-                    if (left < 0)
-                        break;
-                    FillerPlan plan = GotoFiller(left);
-                    plan.freeLoops = freeLoops;
-                    plan.countedLoop = count;
-                    if (plan.Words() < best.Words())
-                        best = plan;
-                }
-            plans[static_cast<std::size_t>(rest)] = best;
-        }
-        return plans;
-    }();
-    return table;
+        const std::int32_t rest = cycles - freeLoops * FreeLoopCycles;
+        FillerPlan jumps = GotoFiller(rest);
+        jumps.freeLoops = freeLoops;
+        if (jumps.Words() < best.Words())
+            best = jumps;
+        const int count = std::min(MaxCount, (rest - 1) / 3);
+        if (count < 1)
+            continue;
+        FillerPlan counted = GotoFiller(rest - CountedLoopCycles(count));
+        counted.freeLoops = freeLoops;
+        counted.countedLoop = count;
+        if (counted.Words() < best.Words())
+            best = counted;
+    }
+    return best;
 }
 
 FillerPlan LoopFiller(std::int32_t cycles)
 {
-    const auto& rests = RestPlans();
-    FillerPlan best =
-        cycles < RestTableSize ? rests[static_cast<std::size_t>(cycles)] : GotoFiller(cycles);
+    FillerPlan best = RestFiller(cycles);
     const int largest = cycles > 0 ? std::min(MaxCount, (cycles - 1) / 770) : 0;
-    for (int count = largest; count >= 1 && count >= largest - 2; --count)
+    for (int count = largest; count >= 1 && count >= largest - Alternatives; --count)
     {
-        const std::int32_t rest = cycles - NestedLoopCycles(count);
-        if (rest < 0 || rest >= RestTableSize)
-            continue;
-        FillerPlan plan = rests[static_cast<std::size_t>(rest)];
+        FillerPlan plan = RestFiller(cycles - NestedLoopCycles(count));
         plan.nestedCount = count;
         if (plan.Words() < best.Words())
             best = plan;
@@ -93,6 +82,8 @@ std::int32_t FillerPlan::Words() const
 
 FillerPlan PlanFiller(std::int32_t cycles, FillerKind kind)
 {
-    return kind == FillerKind::Loop ? LoopFiller(cycles) : GotoFiller(cycles);
+    // One planner per kind, in the order of FillerKind.
+    constexpr FillerPlan (*planners[])(std::int32_t) = {GotoFiller, LoopFiller};
+    return planners[static_cast<int>(kind)](cycles);
 }
 } // namespace kavrin

@@ -38,6 +38,7 @@ struct FillerPlan
 };
 
 /// The filler of `kind` for `cycles` (0 or more) filler cycles. With `FillerKind::Loop` the
-/// plan has the fewest instructions that the pieces allow.
+/// plan has the fewest instructions that any mix of the pieces allows: at most 11 for every
+/// filler the loop search leaves (0 to 195074 cycles).
 FillerPlan PlanFiller(std::int32_t cycles, FillerKind kind);
 } // namespace kavrin

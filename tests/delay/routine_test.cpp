@@ -1,10 +1,12 @@
 // The routine text: byte for byte where users have the figures, and its structure elsewhere.
 
+#include <algorithm>
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -372,6 +374,34 @@ TEST(WriteDelayRoutine, LoopFillerSpendsEverySizeExactlyInAtMostTwelveInstructio
     RecordProperty("largest_filler_instructions", largest);
     std::printf("largest loop filler: %d instructions (first at %d cycles)\n", largest, largestAt);
     EXPECT_LE(largest, 12);
+}
+
+// No mix of the filler's pieces (one nested loop, any number of 256-pass countdowns, one counted
+// loop, two-cycle jumps, one nop) spends a size in fewer instructions than the one written.
+TEST(PlanFiller, LoopFillerHasTheFewestInstructionsOfAnyMixOfItsPieces)
+{
+    constexpr int Sizes = 195075;
+    const auto jumps = [](int cycles) { return cycles / 2 + cycles % 2; };
+    std::vector<int> counted(Sizes), countdowns(Sizes);
+    for (int x = 0; x < Sizes; ++x)
+    {
+        counted[x] = jumps(x);
+        for (int k = 1; k <= 255 && 3 * k + 1 <= x; ++k)
+            counted[x] = std::min(counted[x], 4 + jumps(x - 3 * k - 1));
+    }
+    for (int x = 0; x < Sizes; ++x)
+    {
+        countdowns[x] = counted[x];
+        for (int m = 1; 767 * m <= x; ++m)
+            countdowns[x] = std::min(countdowns[x], 2 * m + counted[x - 767 * m]);
+    }
+    for (int size = 0; size < Sizes; ++size)
+    {
+        int fewest = countdowns[size];
+        for (int a = 1; a <= 255 && 770 * a + 1 <= size; ++a)
+            fewest = std::min(fewest, 6 + countdowns[size - 770 * a - 1]);
+        ASSERT_EQ(PlanFiller(size, FillerKind::Loop).Words(), fewest) << size;
+    }
 }
 
 // Whole routines, from the label to the end of the return: loops, filler and return take
