@@ -154,14 +154,15 @@ TEST_F(WindowTest, ControlsFitTheirFontsWithoutOverlapping)
         again.push_back(control->GetRect());
     EXPECT_EQ(again, rects);
 
-    // The positions that need no extra room for GTK stay as laid out.
+    // The positions that need no extra room for GTK stay as laid out; each caption is centred
+    // on its 38-pixel field.
     const struct
     {
         const char* name;
         wxPoint position;
     } fixed[] = {
-        {"ID_BUTTON1", {80, 216}},     {"ID_STATICTEXT1", {24, 24}},  {"ID_STATICTEXT2", {24, 64}},
-        {"ID_STATICTEXT3", {24, 104}}, {"ID_STATICTEXT4", {24, 144}}, {"ID_CHECKBOX1", {24, 184}},
+        {"ID_BUTTON1", {80, 216}},     {"ID_STATICTEXT1", {24, 33}},  {"ID_STATICTEXT2", {24, 73}},
+        {"ID_STATICTEXT3", {24, 113}}, {"ID_STATICTEXT4", {24, 153}}, {"ID_CHECKBOX1", {24, 184}},
         {"ID_TEXTCTRL5", {24, 256}},
     };
     for (const auto& f : fixed)
