@@ -87,11 +87,15 @@ const int FieldFrameHeight = 2;
 const bool FieldCentresText = false;
 #endif
 
+/// The input fields' values at start, in row order.
+const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
+
 /// What the layout measures, each in the control's own font.
 struct LayoutMetrics
 {
     wxSize captions[4];  ///< the size each caption needs for its text
     int fieldLineHeight; ///< the height of one line of the input fields' font
+    int fieldValueWidth; ///< the width a field needs for the widest of the default values
     wxSize checkBox;     ///< the check box's best size: its box and its caption
     wxSize button;       ///< the button's best size
 };
@@ -128,7 +132,8 @@ FrameLayout ComputeLayout(const LayoutMetrics& m, const wxWindow& window)
     }
     const int fieldX =
         std::max(dip(FieldColumn), dip(LeftColumn) + widestCaption + dip(CaptionGap));
-    const int fieldWidth = std::max(dip(FieldRight) - fieldX, scaled(dip(MinFieldWidth)));
+    const int fieldWidth =
+        std::max({dip(FieldRight) - fieldX, scaled(dip(MinFieldWidth)), m.fieldValueWidth});
     const int fieldHeight = std::max(dip(FieldSize.y), m.fieldLineHeight + FieldFrameHeight);
     const int rowHeight = std::max(fieldHeight, captionHeight);
     int rowBottom = 0;
@@ -247,13 +252,13 @@ void KavrinFrame::CreateControls()
                            wxDefaultValidator, "ID_BUTTON1");
     Button1->SetFont(ButtonFont());
     StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", "Frekvence OSC v [MHz]", 24);
-    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", "3.2768", 24);
+    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", DefaultValues[0], 24);
     StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", "Doba zpoždění [ms]", 64);
-    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", "10", 64);
+    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", DefaultValues[1], 64);
     StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", "Název čekací smyčky", 104);
-    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", "WAIT", 104);
+    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", DefaultValues[2], 104);
     StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", "Název proměné", 144);
-    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", "CNT", 144);
+    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", DefaultValues[3], 144);
     // The output field keeps the toolkit's default font.
     TextCtrl5 =
         new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxPoint(24, 256), wxSize(313, 272),
@@ -289,13 +294,19 @@ void KavrinFrame::LayOut()
     // Not the entries' best height: wxGTK's includes the text's offset in the entry as it is
     // laid out at the moment, so it would grow with every layout.
     metrics.fieldLineHeight = TextCtrl1->GetCharHeight();
+    wxTextCtrl* const fields[] = {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4};
+    for (int row = 0; row < 4; ++row)
+    {
+        const int value = fields[row]->GetTextExtent(Tr(DefaultValues[row])).x;
+        metrics.fieldValueWidth =
+            std::max(metrics.fieldValueWidth, fields[row]->GetSizeFromTextSize(value).x);
+    }
     CheckBox1->InvalidateBestSize();
     metrics.checkBox = CheckBox1->GetBestSize();
     Button1->InvalidateBestSize();
     metrics.button = Button1->GetBestSize();
 
     const FrameLayout layout = ComputeLayout(metrics, *this);
-    wxTextCtrl* const fields[] = {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4};
     for (int row = 0; row < 4; ++row)
     {
         captions[row]->SetSize(layout.captions[row]);
