@@ -1,7 +1,9 @@
 # Windows specifics of kavrin.exe and kavrin-cli.exe: the resources of res/kavrin.rc (manifest
-# asking for common controls 6, the icon group "AAAA", and for kavrin.exe the toolkit's standard
-# resources), the GUI subsystem for kavrin.exe, and a static C/C++ runtime so that both programs
-# run without MinGW's DLLs. Included by the top-level CMakeLists.txt after the targets exist.
+# asking for common controls 6, the icon group "AAAA", the version, and for kavrin.exe the
+# toolkit's standard resources), the GUI subsystem for kavrin.exe, and a static C/C++ runtime so
+# that both programs run without MinGW's DLLs; and the LICENSE and README.txt that go beside them
+# in the zip, with Windows line ends. Included by the top-level CMakeLists.txt after the targets
+# exist.
 if(NOT WIN32)
     return()
 endif()
@@ -15,16 +17,34 @@ else()
     find_program(KAVRIN_WINDRES NAMES windres REQUIRED)
 endif()
 
+# The project's version in the manifest (four numbers) and in the version resource.
+set(KAVRIN_RES_BINARY_DIR ${CMAKE_CURRENT_BINARY_DIR}/res)
+set(KAVRIN_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
+string(REPLACE "." "," KAVRIN_VERSION_NUMBERS ${KAVRIN_VERSION_QUAD})
+configure_file(${KAVRIN_RES_DIR}/kavrin.manifest.in ${KAVRIN_RES_BINARY_DIR}/kavrin.manifest @ONLY)
+file(CONFIGURE OUTPUT ${KAVRIN_RES_BINARY_DIR}/kavrin_version.h
+     CONTENT "// Made by CMake from the project's version.
+#define KAVRIN_VERSION_NUMBERS ${KAVRIN_VERSION_NUMBERS}
+#define KAVRIN_VERSION_TEXT \"${PROJECT_VERSION}\"
+")
+
+# What goes beside the programs in the zip (scripts/build-windows), with CR LF line ends.
+set(KAVRIN_WINDOWS_DIST_FILES_DIR ${CMAKE_CURRENT_BINARY_DIR}/dist-files)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${KAVRIN_WINDOWS_DIST_FILES_DIR}/LICENSE
+               @ONLY NEWLINE_STYLE CRLF)
+configure_file(${KAVRIN_RES_DIR}/windows/README.txt.in ${KAVRIN_WINDOWS_DIST_FILES_DIR}/README.txt
+               @ONLY NEWLINE_STYLE CRLF)
+
 # Compiles res/kavrin.rc into an object file linked into `target`. Extra arguments go to
 # windres (defines and include folders).
 function(kavrin_add_windows_resources target)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}-resources.o)
     add_custom_command(
         OUTPUT ${out}
-        COMMAND ${KAVRIN_WINDRES} -O coff --include-dir ${KAVRIN_RES_DIR} ${ARGN}
-                -i ${KAVRIN_RES_DIR}/kavrin.rc -o ${out}
-        DEPENDS ${KAVRIN_RES_DIR}/kavrin.rc ${KAVRIN_RES_DIR}/kavrin.manifest
-                ${KAVRIN_RES_DIR}/ico2.ico
+        COMMAND ${KAVRIN_WINDRES} -O coff --include-dir ${KAVRIN_RES_BINARY_DIR}
+                --include-dir ${KAVRIN_RES_DIR} ${ARGN} -i ${KAVRIN_RES_DIR}/kavrin.rc -o ${out}
+        DEPENDS ${KAVRIN_RES_DIR}/kavrin.rc ${KAVRIN_RES_BINARY_DIR}/kavrin.manifest
+                ${KAVRIN_RES_BINARY_DIR}/kavrin_version.h ${KAVRIN_RES_DIR}/ico2.ico
         COMMENT "Compiling Windows resources of ${target}"
         VERBATIM)
     add_custom_target(${target}-resources DEPENDS ${out})
