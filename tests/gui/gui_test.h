@@ -1,7 +1,8 @@
 #pragma once
-// Shared pieces of the window tests: modal dialogs checked through wxTEST_DIALOG, with every
-// failure reported to GoogleTest.
+// Shared pieces of the window tests: waiting for a state of the window, modal dialogs checked
+// through wxTEST_DIALOG, with every failure reported to GoogleTest.
 
+#include <chrono>
 #include <string>
 #include <variant>
 
@@ -13,6 +14,7 @@
 #include <wx/modalhook.h>
 #include <wx/string.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 #include <wx/weakref.h>
 
 #include "delay/compute.h"
@@ -65,6 +67,41 @@ inline std::string EngineText(const kavrin::ComputeInput& input)
     return std::get<kavrin::DelayRoutine>(result).text;
 }
 
+/// Processes events until `done` holds, for at most `timeout`; returns whether it holds. The
+/// display server delivers focus changes, drawing and simulated input asynchronously, and on a
+/// busy machine arbitrarily late: tests wait for the state they expect, never for a number of
+/// event rounds.
+template <class Condition>
+bool WaitUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > end)
+            return done();
+        wxYield();
+        wxMilliSleep(2);
+    }
+    return true;
+}
+
+/// Asks `window` (one the program draws itself, such as a panel) to redraw and waits until it
+/// has: the window is on screen and the toolkit has laid it out.
+inline bool WaitUntilPainted(wxWindow* window)
+{
+    bool painted = false;
+    auto onPaint = [&painted](wxPaintEvent& event)
+    {
+        painted = true;
+        event.Skip(); // the toolkit still draws (and on Windows validates) the window
+    };
+    window->Bind(wxEVT_PAINT, onPaint);
+    window->Refresh();
+    const bool done = WaitUntil([&painted] { return painted; });
+    window->Unbind(wxEVT_PAINT, onPaint);
+    return done;
+}
+
 /// The toolkit deletes a closed top-level window later, when the application is idle.
 inline void DeleteClosedWindows()
 {
@@ -80,14 +117,19 @@ protected:
     {
         frame = new KavrinFrame(nullptr, wxID_ANY);
         frame->Show(true);
-        wxYield();
+        ASSERT_TRUE(WaitUntilPainted(Find<wxWindow>("ID_PANEL1"))) << "the window was not drawn";
     }
 
     void TearDown() override
     {
         if (frame)
             frame->Destroy();
-        DeleteClosedWindows();
+        EXPECT_TRUE(WaitUntil(
+            [this]
+            {
+                wxTheApp->ProcessIdle(); // deletes the closed frame
+                return !frame;
+            }));
     }
 
     template <class Control> Control* Find(const char* name) const
