@@ -3,6 +3,7 @@
 // through wxTEST_DIALOG, with every failure reported to GoogleTest.
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <variant>
 
@@ -102,6 +103,46 @@ inline bool WaitUntilPainted(wxWindow* window)
     return done;
 }
 
+/// Follows where the keyboard focus really is in a top-level window. FindFocus names a window
+/// as soon as the program asks for the focus to go there, but the display server moves the
+/// focus later, and until the window is active its activation may still hand the focus to
+/// another control.
+class FocusWatch
+{
+public:
+    explicit FocusWatch(wxWindow* topLevel) : m_topLevel(topLevel)
+    {
+        m_topLevel->Bind(wxEVT_CHILD_FOCUS, &FocusWatch::OnChildFocus, this);
+    }
+    ~FocusWatch()
+    {
+        if (m_topLevel)
+            m_topLevel->Unbind(wxEVT_CHILD_FOCUS, &FocusWatch::OnChildFocus, this);
+    }
+    FocusWatch(const FocusWatch&) = delete;
+    FocusWatch& operator=(const FocusWatch&) = delete;
+
+    /// Waits until `control` has received the focus and still has it.
+    bool WaitUntilOn(const wxWindow* control) const
+    {
+        return WaitUntil([this, control]
+                         { return m_focused == control && wxWindow::FindFocus() == control; });
+    }
+
+    /// The window that received the focus last, or nullptr.
+    const wxWindow* Focused() const { return m_focused; }
+
+private:
+    void OnChildFocus(wxChildFocusEvent& event)
+    {
+        m_focused = event.GetWindow();
+        event.Skip();
+    }
+
+    wxWeakRef<wxWindow> m_topLevel;
+    const wxWindow* m_focused = nullptr;
+};
+
 /// The toolkit deletes a closed top-level window later, when the application is idle.
 inline void DeleteClosedWindows()
 {
@@ -116,12 +157,14 @@ protected:
     void SetUp() override
     {
         frame = new KavrinFrame(nullptr, wxID_ANY);
+        focus = std::make_unique<FocusWatch>(frame);
         frame->Show(true);
         ASSERT_TRUE(WaitUntilPainted(Find<wxWindow>("ID_PANEL1"))) << "the window was not drawn";
     }
 
     void TearDown() override
     {
+        focus.reset();
         if (frame)
             frame->Destroy();
         EXPECT_TRUE(WaitUntil(
@@ -169,4 +212,5 @@ protected:
     }
 
     wxWeakRef<KavrinFrame> frame;
+    std::unique_ptr<FocusWatch> focus; ///< watches `frame` from before it is shown
 };

@@ -20,7 +20,7 @@ protected:
         const wxRect rect = control->GetScreenRect();
         sim.MouseMove(rect.GetLeft() + 8, rect.GetTop() + rect.GetHeight() / 2);
         control->SetFocus();
-        return WaitUntil([control] { return wxWindow::FindFocus() == control; });
+        return focus->WaitUntilOn(control);
     }
 
     void Type(const char* text) { sim.Text(text); }
