@@ -98,6 +98,7 @@ inline bool WaitUntilPainted(wxWindow* window)
     };
     window->Bind(wxEVT_PAINT, onPaint);
     window->Refresh();
+    window->Update(); // Windows draws only when asked to or when no other message waits
     const bool done = WaitUntil([&painted] { return painted; });
     window->Unbind(wxEVT_PAINT, onPaint);
     return done;
