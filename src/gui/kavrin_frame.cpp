@@ -1,10 +1,12 @@
 #include "gui/kavrin_frame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <variant>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/event.h>
 #include <wx/font.h>
 #include <wx/intl.h>
 #include <wx/menu.h>
@@ -36,13 +38,147 @@ const long KavrinFrame::ID_MENU_ABOUT = wxNewId();
 
 namespace
 {
+// The base layout in device-independent pixels: the positions and sizes the window has with
+// the 12-point font at 96 DPI. Other DPIs scale it (FromDIP); larger text grows it (FrameLayout).
 const wxSize ClientSize(360, 555);
 const wxSize FieldSize(128, 21);
 const wxSize ButtonSize(192, 32);
 const wxSize CheckBoxSize(240, 13);
+const wxSize OutputSize(313, 272);
+const int LeftColumn = 24;   ///< left edge of the captions, the check box and the output field
+const int FirstRow = 24;     ///< top of the first row of caption and field
+const int RowPitch = 40;     ///< from one row's top to the next
 const int FieldColumn = 208; ///< left edge of the four input fields
 const int FieldRight = 336;  ///< right edge of the four input fields
-const int MinCaptionGap = 8; ///< space kept between a caption and its field
+const int CheckBoxTop = 184;
+const wxPoint ButtonPosition(80, 216);
+const int OutputTop = 256;
+const int RightMargin = 23;  ///< from the output field to the right edge of the client area
+const int BottomMargin = 27; ///< from the output field to the bottom of the client area
+// Where larger text pushes the controls apart, these gaps stay between them.
+const int CaptionGap = 8; ///< between the widest caption and the fields
+const int RowGap = 2;     ///< between two rows, and between the last row and the check box
+const int ButtonGap = 8;  ///< between the check box and the button
+const int OutputGap = 6;  ///< between the button and the output field
+/// The input fields' width at the default text size where the captions need more room than the
+/// base layout gives them (GTK's 12-point font): larger text widens the fields from there.
+const int MinFieldWidth = 118;
+
+#ifdef __WXGTK__
+/// GTK scales every font by the desktop's text scale (GDK_DPI_SCALE), explicit point sizes
+/// included; the layout follows in proportion to the 12-point font's line height, 19 pixels at
+/// scale 1.
+double TextScale(int lineHeight)
+{
+    return std::max(1.0, lineHeight / 19.0);
+}
+// An entry centres its text vertically and, with its frame and padding, is 19 pixels taller
+// than one line of its font.
+const int FieldFrameHeight = 19;
+const bool FieldCentresText = true;
+#else
+/// Elsewhere an explicit point size follows the DPI only, which FromDIP already covers.
+double TextScale(int /*lineHeight*/)
+{
+    return 1.0;
+}
+// An edit control draws its text at the top, inside a one-pixel frame.
+const int FieldFrameHeight = 2;
+const bool FieldCentresText = false;
+#endif
+
+/// The input fields' values at start, in row order.
+const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
+
+/// What the layout measures, each in the control's own font.
+struct LayoutMetrics
+{
+    wxSize captions[4];  ///< the size each caption needs for its text
+    int fieldLineHeight; ///< the height of one line of the input fields' font
+    int fieldValueWidth; ///< the width a field needs for the widest of the default values
+    wxSize checkBox;     ///< the check box's best size: its box and its caption
+    wxSize button;       ///< the button's best size
+};
+
+/// Every rectangle of the window, on the panel, and the client size that holds them.
+struct FrameLayout
+{
+    wxRect captions[4];
+    wxRect fields[4];
+    wxRect checkBox;
+    wxRect button;
+    wxRect output;
+    wxSize client;
+};
+
+/// The layout for the measured fonts: the base layout where the text fits into it, otherwise
+/// each control as large as its text needs, pushed right or down by the ones before it, and
+/// the window as large as all of them.
+FrameLayout ComputeLayout(const LayoutMetrics& m, const wxWindow& window)
+{
+    const auto dip = [&window](int pixels) { return wxWindow::FromDIP(pixels, &window); };
+    const auto dipSize = [&window](wxSize size) { return wxWindow::FromDIP(size, &window); };
+    const double textScale = TextScale(m.fieldLineHeight);
+    const auto scaled = [textScale](int pixels)
+    { return static_cast<int>(std::ceil(pixels * textScale)); };
+    FrameLayout layout;
+
+    int widestCaption = 0;
+    int captionHeight = 0;
+    for (const wxSize& caption : m.captions)
+    {
+        widestCaption = std::max(widestCaption, caption.x);
+        captionHeight = std::max(captionHeight, caption.y);
+    }
+    const int fieldX =
+        std::max(dip(FieldColumn), dip(LeftColumn) + widestCaption + dip(CaptionGap));
+    const int fieldWidth =
+        std::max({dip(FieldRight) - fieldX, scaled(dip(MinFieldWidth)), m.fieldValueWidth});
+    const int fieldHeight = std::max(dip(FieldSize.y), m.fieldLineHeight + FieldFrameHeight);
+    const int rowHeight = std::max(fieldHeight, captionHeight);
+    int rowBottom = 0;
+    for (int row = 0; row < 4; ++row)
+    {
+        const int top = std::max(dip(FirstRow + row * RowPitch), rowBottom + dip(RowGap));
+        layout.fields[row] =
+            wxRect(fieldX, top + (rowHeight - fieldHeight) / 2, fieldWidth, fieldHeight);
+        const wxSize caption = m.captions[row];
+        // Each caption's text on a level with its field's text.
+        const int captionY = FieldCentresText ? top + (rowHeight - caption.y) / 2 : top;
+        layout.captions[row] = wxRect(wxPoint(dip(LeftColumn), captionY), caption);
+        rowBottom = top + rowHeight;
+    }
+
+    wxSize checkBox = dipSize(CheckBoxSize);
+    checkBox.IncTo(m.checkBox);
+    layout.checkBox = wxRect(
+        wxPoint(dip(LeftColumn), std::max(dip(CheckBoxTop), rowBottom + dip(RowGap))), checkBox);
+
+    // The output field at least as large as the base one times the text scale, and as wide
+    // as the rows above it.
+    const int outputX = dip(LeftColumn);
+    const int outputWidth = std::max(scaled(dip(OutputSize.x)), fieldX + fieldWidth + 1 - outputX);
+
+    // The button keeps its centre where it is over the output field.
+    wxSize button = dipSize(ButtonSize);
+    button.IncTo(m.button);
+    const wxPoint buttonBase = window.FromDIP(ButtonPosition);
+    layout.button =
+        wxRect(wxPoint(buttonBase.x + (outputWidth - dip(OutputSize.x)) / 2 -
+                           (button.x - dip(ButtonSize.x)) / 2,
+                       std::max(buttonBase.y, layout.checkBox.GetBottom() + 1 + dip(ButtonGap))),
+               button);
+
+    layout.output =
+        wxRect(outputX, std::max(dip(OutputTop), layout.button.GetBottom() + 1 + dip(OutputGap)),
+               outputWidth, scaled(dip(OutputSize.y)));
+
+    const int right = std::max(layout.output.GetRight(), layout.checkBox.GetRight()) + 1;
+    layout.client =
+        wxSize(std::max(dip(ClientSize.x), right + dip(RightMargin)),
+               std::max(dip(ClientSize.y), layout.output.GetBottom() + 1 + dip(BottomMargin)));
+    return layout;
+}
 
 /// A user-visible text through the translation lookup, keyed by the text itself. The sources
 /// are UTF-8, so the key is converted explicitly instead of through the C library's locale.
@@ -76,16 +212,6 @@ wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, const char* va
     return field;
 }
 
-#ifdef __WXGTK__
-/// Grows `control` from `size` to its best size for its font where `size` is too small.
-void GrowToBestSize(wxWindow* control, wxSize size)
-{
-    control->InvalidateBestSize();
-    size.IncTo(control->GetBestSize());
-    control->SetSize(size);
-}
-#endif
-
 wxMenu* NewMenu(long id, const char* text, const char* help)
 {
     auto* menu = new wxMenu();
@@ -103,17 +229,16 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
     if (icon.IsOk())
         SetIcon(icon);
     CreateControls();
-    // A first fit with what the toolkit can measure now keeps GTK from warning about too
-    // small controls when the window is first shown; Show fits again with the real fonts.
-    FitControlsToFonts();
     CreateMenus();
-    // Windows takes the menu bar's height out of the client area: set it again so the panel
-    // keeps its full 360 x 555 there too.
-    SetClientSize(ClientSize);
+    // A first layout with what the toolkit can measure now keeps GTK from warning about too
+    // small controls when the window is first shown; Show lays out again with the real fonts.
+    // On Windows it also gives back the client height the menu bar took.
+    LayOut();
 
     Bind(wxEVT_BUTTON, &KavrinFrame::OnButton1Click, this, ID_BUTTON1);
     Bind(wxEVT_MENU, &KavrinFrame::OnQuit, this, ID_MENU_QUIT);
     Bind(wxEVT_MENU, &KavrinFrame::OnAbout, this, ID_MENU_ABOUT);
+    Bind(wxEVT_DPI_CHANGED, &KavrinFrame::OnDPIChanged, this);
 }
 
 KavrinFrame::~KavrinFrame() = default;
@@ -127,13 +252,13 @@ void KavrinFrame::CreateControls()
                            wxDefaultValidator, "ID_BUTTON1");
     Button1->SetFont(ButtonFont());
     StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", "Frekvence OSC v [MHz]", 24);
-    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", "3.2768", 24);
+    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", DefaultValues[0], 24);
     StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", "Doba zpoždění [ms]", 64);
-    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", "10", 64);
+    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", DefaultValues[1], 64);
     StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", "Název čekací smyčky", 104);
-    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", "WAIT", 104);
+    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", DefaultValues[2], 104);
     StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", "Název proměné", 144);
-    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", "CNT", 144);
+    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", DefaultValues[3], 144);
     // The output field keeps the toolkit's default font.
     TextCtrl5 =
         new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxPoint(24, 256), wxSize(313, 272),
@@ -148,41 +273,56 @@ void KavrinFrame::CreateControls()
 bool KavrinFrame::Show(bool show)
 {
     const bool changed = wxFrame::Show(show);
-    if (show && !m_fittedToFonts)
-    {
-        FitControlsToFonts();
-        m_fittedToFonts = true;
-    }
+    // GTK applies a control's font only once the control is realised, so the best sizes of the
+    // captions, the check box and the button are right only from now on.
+    if (show)
+        LayOut();
     return changed;
 }
 
-void KavrinFrame::FitControlsToFonts()
+void KavrinFrame::LayOut()
 {
-#ifdef __WXGTK__
-    // The sizes were laid out for Windows. On GTK the same 12-point font needs more room: a
-    // 21-pixel field clips accents and descenders, a 13-pixel check box squashes its tick box,
-    // and a caption keeps the size of the default font it was created with. GTK applies a
-    // control's font only once the control is realised, so the best sizes are right only from
-    // the first Show on. They are taken once: wxGTK's best height for an entry keeps growing
-    // after that (43 pixels instead of 38 for this font), which would overlap the next row.
-    GrowToBestSize(Button1, ButtonSize);
-    GrowToBestSize(CheckBox1, CheckBoxSize);
-    int captionsRight = 0;
-    for (wxStaticText* caption : {StaticText1, StaticText2, StaticText3, StaticText4})
+    LayoutMetrics metrics{};
+    wxStaticText* const captions[] = {StaticText1, StaticText2, StaticText3, StaticText4};
+    for (int row = 0; row < 4; ++row)
     {
-        GrowToBestSize(caption, wxDefaultSize);
-        captionsRight = std::max(captionsRight, caption->GetRect().GetRight() + 1);
+        wxStaticText* caption = captions[row];
+        caption->InvalidateBestSize();
+        metrics.captions[row] = caption->GetBestSize();
+        metrics.captions[row].IncTo(caption->GetTextExtent(caption->GetLabel()));
     }
-    // Where the widest caption would reach the fields, the fields start further right and
-    // keep their right edge.
-    const int fieldX = std::max(FieldColumn, captionsRight + MinCaptionGap);
-    for (wxTextCtrl* field : {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4})
+    // Not the entries' best height: wxGTK's includes the text's offset in the entry as it is
+    // laid out at the moment, so it would grow with every layout.
+    metrics.fieldLineHeight = TextCtrl1->GetCharHeight();
+    wxTextCtrl* const fields[] = {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4};
+    for (int row = 0; row < 4; ++row)
     {
-        field->InvalidateBestSize();
-        field->SetSize(fieldX, field->GetPosition().y, FieldRight - fieldX,
-                       std::max(FieldSize.y, field->GetBestSize().y));
+        const int value = fields[row]->GetTextExtent(Tr(DefaultValues[row])).x;
+        metrics.fieldValueWidth =
+            std::max(metrics.fieldValueWidth, fields[row]->GetSizeFromTextSize(value).x);
     }
-#endif
+    CheckBox1->InvalidateBestSize();
+    metrics.checkBox = CheckBox1->GetBestSize();
+    Button1->InvalidateBestSize();
+    metrics.button = Button1->GetBestSize();
+
+    const FrameLayout layout = ComputeLayout(metrics, *this);
+    for (int row = 0; row < 4; ++row)
+    {
+        captions[row]->SetSize(layout.captions[row]);
+        fields[row]->SetSize(layout.fields[row]);
+    }
+    CheckBox1->SetSize(layout.checkBox);
+    Button1->SetSize(layout.button);
+    TextCtrl5->SetSize(layout.output);
+    SetClientSize(layout.client);
+}
+
+void KavrinFrame::OnDPIChanged(wxDPIChangedEvent& /*event*/)
+{
+    // Handled here, not skipped: the toolkit would otherwise scale the window's size by the
+    // ratio of the DPIs, which is not the size the laid-out controls need.
+    LayOut();
 }
 
 void KavrinFrame::CreateMenus()
@@ -212,6 +352,9 @@ void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
     // One SetValue with the whole routine: only the final text matters, and appending the
     // filler line by line blocks the window several times longer on GTK.
     TextCtrl5->SetValue(wxString::FromUTF8(std::get<kavrin::DelayRoutine>(result).text));
+    // As appending the pieces would leave it: the caret after the last line, scrolled into view.
+    TextCtrl5->SetInsertionPointEnd();
+    TextCtrl5->ShowPosition(TextCtrl5->GetLastPosition());
 }
 
 void KavrinFrame::OnQuit(wxCommandEvent& /*event*/)

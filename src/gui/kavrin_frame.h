@@ -6,6 +6,7 @@
 
 class wxButton;
 class wxCheckBox;
+class wxDPIChangedEvent;
 class wxPanel;
 class wxStaticText;
 class wxTextCtrl;
@@ -17,8 +18,8 @@ public:
     explicit KavrinFrame(wxWindow* parent, wxWindowID id = wxID_ANY);
     ~KavrinFrame() override;
 
-    /// Shows the window; the first time, also fits the controls to their fonts (see
-    /// FitControlsToFonts), which the toolkit can only measure once they are realised.
+    /// Shows the window and lays it out again (see LayOut): the toolkit can measure the
+    /// controls in their own fonts only once they are realised.
     bool Show(bool show = true) override;
 
     // Window identifiers, taken once at program start in this order. Each control's window
@@ -41,7 +42,11 @@ public:
 private:
     void CreateControls();
     void CreateMenus();
-    void FitControlsToFonts();
+    /// Measures the captions, the check box, the button and the fields' font, and places every
+    /// control and sizes the client area to hold them (see ComputeLayout).
+    void LayOut();
+    /// Lays the window out again for the DPI of the monitor it moved to.
+    void OnDPIChanged(wxDPIChangedEvent& event);
 
     /// The compute command: reads the four fields and the check box, runs the engine, then
     /// puts the routine into the output field or shows the error and leaves the field alone.
@@ -64,6 +69,4 @@ private:
     wxTextCtrl* TextCtrl5 = nullptr;
     wxStaticText* StaticText4 = nullptr;
     wxTextCtrl* TextCtrl3 = nullptr;
-
-    bool m_fittedToFonts = false; ///< FitControlsToFonts has run with the real fonts
 };

@@ -12,14 +12,27 @@
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
 #include "delay/messages.h"
 #include "gui/kavrin_frame.h"
 #include "gui_test.h"
+#include "layout_check.h"
 
 namespace
 {
 namespace msg = kavrin::msg;
+
+/// Processes events until `done` holds, for at most two seconds.
+template <class Condition> bool WaitFor(Condition done)
+{
+    for (int i = 0; i < 200 && !done(); ++i)
+    {
+        wxYield();
+        wxMilliSleep(10);
+    }
+    return done();
+}
 
 TEST_F(WindowTest, StartsWithDefaults)
 {
@@ -118,55 +131,76 @@ TEST(WindowIdentifiers, AreDistinctAndTakenInOrder)
         EXPECT_LT(ids[i - 1], ids[i]) << i;
 }
 
-// What a GTK user sees: every caption whole, fields tall enough for their font, a normal check
-// box, and no two controls overlapping, all inside the client area.
-TEST_F(WindowTest, ControlsFitTheirFontsWithoutOverlapping)
+std::vector<wxRect> ControlRects(const wxWindow* panel)
 {
-    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
     std::vector<wxRect> rects;
-    for (wxWindow* control : panel->GetChildren())
-    {
-        SCOPED_TRACE(control->GetName().utf8_string());
-        const wxRect rect = control->GetRect();
-        if (auto* field = dynamic_cast<wxTextCtrl*>(control); field && !field->IsMultiLine())
-        {
-            // wxGTK's best height for an entry keeps growing after the first layout, so the
-            // fields are judged by their text: one line plus room for the frame.
-            EXPECT_GE(rect.height, field->GetCharHeight() + 4);
-        }
-        else
-        {
-            control->InvalidateBestSize();
-            EXPECT_GE(rect.width, control->GetBestSize().x);
-            EXPECT_GE(rect.height, control->GetBestSize().y);
-        }
-        EXPECT_TRUE(wxRect(frame->GetClientSize()).Contains(rect));
-        for (const wxRect& other : rects)
-            EXPECT_FALSE(rect.Intersects(other)) << "overlaps " << other.x << "," << other.y;
-        rects.push_back(rect);
-    }
-    // Showing the window again keeps the layout.
-    frame->Hide();
-    frame->Show();
-    wxYield();
-    std::vector<wxRect> again;
-    for (wxWindow* control : panel->GetChildren())
-        again.push_back(control->GetRect());
-    EXPECT_EQ(again, rects);
+    for (const wxWindow* control : panel->GetChildren())
+        rects.push_back(control->GetRect());
+    return rects;
+}
 
-    // The positions that need no extra room for GTK stay as laid out.
-    const struct
+// CTest runs the Layout tests once per GTK text scale (GDK_DPI_SCALE).
+TEST_F(WindowTest, LayoutShowsAllTextAtThisScale)
+{
+    ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
+
+    // Showing the window again and a change of DPI lay it out the same way for the same fonts.
+    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
+    const std::vector<wxRect> rects = ControlRects(panel);
+    const wxSize client = frame->GetClientSize();
+    frame->Hide();
+    frame->Show(); // lays out before it returns
+    EXPECT_EQ(ControlRects(panel), rects);
+    wxDPIChangedEvent dpiChanged(frame->GetDPI(), frame->GetDPI());
+    dpiChanged.SetEventObject(frame);
+    EXPECT_TRUE(frame->ProcessWindowEvent(dpiChanged));
+    EXPECT_EQ(ControlRects(panel), rects);
+    EXPECT_EQ(frame->GetClientSize(), client);
+}
+
+#ifdef __WXGTK__
+// A GTK entry centres its text vertically, so each caption is centred on its field.
+TEST_F(WindowTest, LayoutCentresEachCaptionOnItsField)
+{
+    for (const char* row : {"1", "2", "3", "4"})
     {
-        const char* name;
-        wxPoint position;
-    } fixed[] = {
-        {"ID_BUTTON1", {80, 216}},     {"ID_STATICTEXT1", {24, 24}},  {"ID_STATICTEXT2", {24, 64}},
-        {"ID_STATICTEXT3", {24, 104}}, {"ID_STATICTEXT4", {24, 144}}, {"ID_CHECKBOX1", {24, 184}},
-        {"ID_TEXTCTRL5", {24, 256}},
-    };
-    for (const auto& f : fixed)
-        EXPECT_EQ(Find<wxWindow>(f.name)->GetPosition(), f.position) << f.name;
-    EXPECT_EQ(Output()->GetSize(), wxSize(313, 272));
+        const wxRect caption =
+            Find<wxWindow>((std::string("ID_STATICTEXT") + row).c_str())->GetRect();
+        const wxRect field = Field((std::string("ID_TEXTCTRL") + row).c_str())->GetRect();
+        EXPECT_NEAR(caption.y + caption.height / 2.0, field.y + field.height / 2.0, 1.0) << row;
+    }
+}
+#endif
+
+// At the default text size and 96 DPI the window keeps its base layout. On GTK the captions
+// need a little more room than on Windows: the fields start at x = 218 and are 38 pixels high,
+// with the captions centred on them.
+TEST_F(WindowTest, DefaultTextSizeKeepsTheBaseLayout)
+{
+    if (ExpectedLayoutScale(*frame) != 1.0)
+        GTEST_SKIP() << "not at the default text size";
+    EXPECT_EQ(frame->GetClientSize(), wxSize(360, 555));
+#ifdef __WXGTK__
+    const int fieldX = 218, fieldWidth = 118, fieldHeight = 38, captionOffset = 9;
+#else
+    const int fieldX = 208, fieldWidth = 128, fieldHeight = 21, captionOffset = 0;
+#endif
+    for (int row = 0; row < 4; ++row)
+    {
+        const std::string n = std::to_string(row + 1);
+        const int y = 24 + 40 * row;
+        EXPECT_EQ(Field(("ID_TEXTCTRL" + n).c_str())->GetRect(),
+                  wxRect(fieldX, y, fieldWidth, fieldHeight))
+            << n;
+        EXPECT_EQ(Find<wxWindow>(("ID_STATICTEXT" + n).c_str())->GetPosition(),
+                  wxPoint(24, y + captionOffset))
+            << n;
+    }
+    EXPECT_EQ(Find<wxWindow>("ID_CHECKBOX1")->GetPosition(), wxPoint(24, 184));
+    EXPECT_EQ(Find<wxWindow>("ID_CHECKBOX1")->GetSize().x, 240);
+    EXPECT_EQ(Find<wxWindow>("ID_BUTTON1")->GetPosition(), wxPoint(80, 216));
+    EXPECT_EQ(Find<wxWindow>("ID_BUTTON1")->GetSize().x, 192);
+    EXPECT_EQ(Output()->GetRect(), wxRect(24, 256, 313, 272));
 }
 
 // Creation order is the keyboard order; captions take no focus.
@@ -215,6 +249,31 @@ TEST_F(WindowTest, ClickShowsTheEnginesRoutine)
     }
     // The fields still show what the user typed.
     EXPECT_EQ(Field("ID_TEXTCTRL3")->GetValue(), "WAIT");
+}
+
+// As appending piece by piece would leave it: the caret after the last character, and the
+// field scrolled to the end of the routine.
+TEST_F(WindowTest, CaretEndsAtTheRoutinesEnd)
+{
+    // The longest routine last but one; a three-level routine, taller than the field, last.
+    for (const char* delay : {"10", "50005.2455", "1000"})
+    {
+        SCOPED_TRACE(delay);
+        Enter({"4", delay, "WAIT", "CNT", false});
+        Output()->SetValue("typed by the user\n");
+        Output()->SetInsertionPoint(0);
+        Click();
+        EXPECT_EQ(Output()->GetInsertionPoint(), Output()->GetLastPosition());
+    }
+    // The field scrolls once it has laid out the new text: then its end is in view and its
+    // start above it.
+    const wxRect visible(Output()->GetClientSize());
+    const auto endInView = [&]
+    {
+        return visible.Contains(Output()->PositionToCoords(Output()->GetLastPosition())) &&
+               Output()->PositionToCoords(0).y < 0;
+    };
+    EXPECT_TRUE(WaitFor(endInView));
 }
 
 TEST_F(WindowTest, SecondRunReplacesTheFirst)
