@@ -67,10 +67,12 @@ const int MinFieldWidth = 118;
 #ifdef __WXGTK__
 /// GTK scales every font by the desktop's text scale (GDK_DPI_SCALE), explicit point sizes
 /// included; the layout follows in proportion to the 12-point font's line height, 19 pixels at
-/// scale 1.
+/// scale 1. The line height is rounded to whole pixels, so n pixels stand for a scale of up to
+/// (n + 0.5) / 19: the layout takes that, so that it never falls short of the scale.
 double TextScale(int lineHeight)
 {
-    return std::max(1.0, lineHeight / 19.0);
+    const int defaultLineHeight = 19;
+    return lineHeight > defaultLineHeight ? (lineHeight + 0.5) / defaultLineHeight : 1.0;
 }
 // An entry centres its text vertically and, with its frame and padding, is 19 pixels taller
 // than one line of its font.

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: four input fields with their captions, the check box, the button
-// "Počítej" and the output field, at fixed positions on one panel, and the File and Help menus.
+// "Počítej" and the output field, placed on one panel by one layout computed from the base
+// sizes and the measured fonts (no sizers), and the File and Help menus.
 
 #include <wx/frame.h>
 
