@@ -76,4 +76,10 @@ if(TARGET kavrin)
     kavrin_add_windows_resources(kavrin ${wx_rc_args})
     set_target_properties(kavrin PROPERTIES WIN32_EXECUTABLE ON)
     kavrin_link_static_runtime(kavrin)
+    # The window tests run with the program's resources, manifest included, so that they see
+    # the window as the program shows it (common controls 6, DPI awareness).
+    if(TARGET gui_tests)
+        kavrin_add_windows_resources(gui_tests ${wx_rc_args})
+        kavrin_link_static_runtime(gui_tests)
+    endif()
 endif()

@@ -1,7 +1,9 @@
 #pragma once
-// Shared pieces of the window tests: modal dialogs checked through wxTEST_DIALOG, with every
-// failure reported to GoogleTest.
+// Shared pieces of the window tests: waiting for a state of the window, modal dialogs checked
+// through wxTEST_DIALOG, with every failure reported to GoogleTest.
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <variant>
 
@@ -13,6 +15,7 @@
 #include <wx/modalhook.h>
 #include <wx/string.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 #include <wx/weakref.h>
 
 #include "delay/compute.h"
@@ -65,6 +68,82 @@ inline std::string EngineText(const kavrin::ComputeInput& input)
     return std::get<kavrin::DelayRoutine>(result).text;
 }
 
+/// Processes events until `done` holds, for at most `timeout`; returns whether it holds. The
+/// display server delivers focus changes, drawing and simulated input asynchronously, and on a
+/// busy machine arbitrarily late: tests wait for the state they expect, never for a number of
+/// event rounds.
+template <class Condition>
+bool WaitUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > end)
+            return done();
+        wxYield();
+        wxMilliSleep(2);
+    }
+    return true;
+}
+
+/// Asks `window` (one the program draws itself, such as a panel) to redraw and waits until it
+/// has: the window is on screen and the toolkit has laid it out.
+inline bool WaitUntilPainted(wxWindow* window)
+{
+    bool painted = false;
+    auto onPaint = [&painted](wxPaintEvent& event)
+    {
+        painted = true;
+        event.Skip(); // the toolkit still draws (and on Windows validates) the window
+    };
+    window->Bind(wxEVT_PAINT, onPaint);
+    window->Refresh();
+    window->Update(); // Windows draws only when asked to or when no other message waits
+    const bool done = WaitUntil([&painted] { return painted; });
+    window->Unbind(wxEVT_PAINT, onPaint);
+    return done;
+}
+
+/// Follows where the keyboard focus really is in a top-level window. FindFocus names a window
+/// as soon as the program asks for the focus to go there, but the display server moves the
+/// focus later, and until the window is active its activation may still hand the focus to
+/// another control.
+class FocusWatch
+{
+public:
+    explicit FocusWatch(wxWindow* topLevel) : m_topLevel(topLevel)
+    {
+        m_topLevel->Bind(wxEVT_CHILD_FOCUS, &FocusWatch::OnChildFocus, this);
+    }
+    ~FocusWatch()
+    {
+        if (m_topLevel)
+            m_topLevel->Unbind(wxEVT_CHILD_FOCUS, &FocusWatch::OnChildFocus, this);
+    }
+    FocusWatch(const FocusWatch&) = delete;
+    FocusWatch& operator=(const FocusWatch&) = delete;
+
+    /// Waits until `control` has received the focus and still has it.
+    bool WaitUntilOn(const wxWindow* control) const
+    {
+        return WaitUntil([this, control]
+                         { return m_focused == control && wxWindow::FindFocus() == control; });
+    }
+
+    /// The window that received the focus last, or nullptr.
+    const wxWindow* Focused() const { return m_focused; }
+
+private:
+    void OnChildFocus(wxChildFocusEvent& event)
+    {
+        m_focused = event.GetWindow();
+        event.Skip();
+    }
+
+    wxWeakRef<wxWindow> m_topLevel;
+    const wxWindow* m_focused = nullptr;
+};
+
 /// The toolkit deletes a closed top-level window later, when the application is idle.
 inline void DeleteClosedWindows()
 {
@@ -79,15 +158,22 @@ protected:
     void SetUp() override
     {
         frame = new KavrinFrame(nullptr, wxID_ANY);
+        focus = std::make_unique<FocusWatch>(frame);
         frame->Show(true);
-        wxYield();
+        ASSERT_TRUE(WaitUntilPainted(Find<wxWindow>("ID_PANEL1"))) << "the window was not drawn";
     }
 
     void TearDown() override
     {
+        focus.reset();
         if (frame)
             frame->Destroy();
-        DeleteClosedWindows();
+        EXPECT_TRUE(WaitUntil(
+            [this]
+            {
+                wxTheApp->ProcessIdle(); // deletes the closed frame
+                return !frame;
+            }));
     }
 
     template <class Control> Control* Find(const char* name) const
@@ -127,4 +213,5 @@ protected:
     }
 
     wxWeakRef<KavrinFrame> frame;
+    std::unique_ptr<FocusWatch> focus; ///< watches `frame` from before it is shown
 };

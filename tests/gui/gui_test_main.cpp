@@ -6,9 +6,11 @@
 
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/modalhook.h>
+#include <wx/utils.h>
 
 namespace
 {
@@ -35,6 +37,20 @@ protected:
     }
     void Exit(wxDialog*) override {}
 };
+
+// scripts/test-windows runs the tests under Wine at several DPIs and gives the scale of each in
+// KAVRIN_TEST_SCALE: the layout tests mean something only if the window sees that DPI. (Windows
+// gives it only to a program that declared DPI awareness; Wine gives it to every program.)
+TEST(WindowScale, IsTheOneOfTheScreen)
+{
+    wxString value;
+    double expected = 0;
+    if (!wxGetEnv("KAVRIN_TEST_SCALE", &value) || !value.ToCDouble(&expected))
+        GTEST_SKIP() << "KAVRIN_TEST_SCALE is not set";
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "scale");
+    EXPECT_DOUBLE_EQ(frame->GetDPIScaleFactor(), expected);
+    frame->Destroy();
+}
 
 bool ListsTestsOnly(int argc, char** argv)
 {

@@ -20,31 +20,26 @@ protected:
         const wxRect rect = control->GetScreenRect();
         sim.MouseMove(rect.GetLeft() + 8, rect.GetTop() + rect.GetHeight() / 2);
         control->SetFocus();
-        return WaitFor([control] { return wxWindow::FindFocus() == control; });
+        return focus->WaitUntilOn(control);
     }
 
-    /// Processes events until `done` holds, for at most two seconds: the X server delivers
-    /// simulated input asynchronously.
-    template <class Condition> static bool WaitFor(Condition done)
+    void Type(const char* text) { sim.Text(text); }
+
+    /// Presses and releases `key` and waits until the release has reached `control`: the
+    /// X server delivers keys in order, so by then the press has been handled.
+    bool Press(wxWindow* control, int key, int modifiers = wxMOD_NONE)
     {
-        for (int i = 0; i < 200 && !done(); ++i)
+        bool released = false;
+        auto onKeyUp = [&released, key](wxKeyEvent& event)
         {
-            wxYield();
-            wxMilliSleep(10);
-        }
-        return done();
-    }
-
-    void Type(const char* text)
-    {
-        sim.Text(text);
-        wxYield();
-    }
-
-    void Press(int key, int modifiers = wxMOD_NONE)
-    {
+            released = released || event.GetKeyCode() == key;
+            event.Skip();
+        };
+        control->Bind(wxEVT_KEY_UP, onKeyUp);
         sim.Char(key, modifiers);
-        wxYield();
+        const bool done = WaitUntil([&released] { return released; });
+        control->Unbind(wxEVT_KEY_UP, onKeyUp);
+        return done;
     }
 
     wxUIActionSimulator sim;
@@ -67,8 +62,8 @@ TEST_F(KeyboardTest, EnterInAFieldComputesNothing)
         field->Clear();
         ASSERT_TRUE(FocusOn(field));
         Type("12"); // shows that the keys reach the field
-        ASSERT_TRUE(WaitFor([field] { return field->GetValue() == "12"; }));
-        Press(WXK_RETURN);
+        ASSERT_TRUE(WaitUntil([field] { return field->GetValue() == "12"; }));
+        ASSERT_TRUE(Press(field, WXK_RETURN));
         EXPECT_EQ(clicks, 0);
         EXPECT_EQ(OutputText(), "");
         EXPECT_EQ(field->GetValue(), "12");
@@ -77,18 +72,14 @@ TEST_F(KeyboardTest, EnterInAFieldComputesNothing)
 
 TEST_F(KeyboardTest, F1DoesNothingAndAltF4Closes)
 {
-    ASSERT_TRUE(FocusOn(Field("ID_TEXTCTRL1")));
-    Press(WXK_F1);
-    // A dialog here would fail the test; give one time to appear.
-    for (int i = 0; i < 20; ++i)
-    {
-        wxYield();
-        wxMilliSleep(10);
-    }
+    wxTextCtrl* field = Field("ID_TEXTCTRL1");
+    ASSERT_TRUE(FocusOn(field));
+    // The key is handled (and a dialog, which would fail the test, opened) before it is released.
+    ASSERT_TRUE(Press(field, WXK_F1));
     ASSERT_TRUE(frame);
     EXPECT_TRUE(frame->IsShown());
-    Press(WXK_F4, wxMOD_ALT);
-    EXPECT_TRUE(WaitFor(
+    sim.Char(WXK_F4, wxMOD_ALT);
+    EXPECT_TRUE(WaitUntil(
         [this]
         {
             wxTheApp->ProcessIdle(); // deletes the closed frame
@@ -102,7 +93,7 @@ TEST(ToolkitOutput, NothingOnStderrWhileOpeningAndComputing)
     {
         wxWeakRef<KavrinFrame> frame = new KavrinFrame(nullptr);
         frame->Show(true);
-        wxYield();
+        ASSERT_TRUE(WaitUntilPainted(wxWindow::FindWindowByName("ID_PANEL1", frame)));
         auto* delay = dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("ID_TEXTCTRL2", frame));
         ASSERT_NE(delay, nullptr);
         for (const char* value : {"10", "1000", "50005.2455"})
@@ -110,10 +101,16 @@ TEST(ToolkitOutput, NothingOnStderrWhileOpeningAndComputing)
             delay->SetValue(value);
             wxCommandEvent click(wxEVT_BUTTON, KavrinFrame::ID_BUTTON1);
             frame->ProcessWindowEvent(click);
-            wxYield();
+            // The window goes through a drawing round with the routine shown.
+            ASSERT_TRUE(WaitUntilPainted(wxWindow::FindWindowByName("ID_PANEL1", frame)));
         }
         frame->Destroy();
-        DeleteClosedWindows();
+        ASSERT_TRUE(WaitUntil(
+            [&frame]
+            {
+                wxTheApp->ProcessIdle();
+                return !frame;
+            }));
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
