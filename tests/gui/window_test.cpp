@@ -23,17 +23,6 @@ namespace
 {
 namespace msg = kavrin::msg;
 
-/// Processes events until `done` holds, for at most two seconds.
-template <class Condition> bool WaitFor(Condition done)
-{
-    for (int i = 0; i < 200 && !done(); ++i)
-    {
-        wxYield();
-        wxMilliSleep(10);
-    }
-    return done();
-}
-
 TEST_F(WindowTest, StartsWithDefaults)
 {
     const struct
@@ -217,15 +206,16 @@ TEST_F(WindowTest, KeyboardOrderFollowsCreation)
     EXPECT_EQ(focusable, expected);
 
     // Tab moves along that order.
-    Find<wxWindow>(expected.front().c_str())->SetFocus();
-    wxYield();
+    auto* first = Find<wxWindow>(expected.front().c_str());
+    first->SetFocus();
+    ASSERT_TRUE(focus->WaitUntilOn(first));
     for (size_t i = 1; i < expected.size(); ++i)
     {
         wxWindow::FindFocus()->Navigate(wxNavigationKeyEvent::IsForward);
-        wxYield();
-        wxWindow* focus = wxWindow::FindFocus();
-        ASSERT_NE(focus, nullptr);
-        EXPECT_EQ(focus->GetName().utf8_string(), expected[i]);
+        auto* next = Find<wxWindow>(expected[i].c_str());
+        ASSERT_TRUE(focus->WaitUntilOn(next))
+            << "Tab from " << expected[i - 1] << " reached "
+            << (focus->Focused() ? focus->Focused()->GetName().utf8_string() : "nothing");
     }
 }
 
@@ -273,7 +263,7 @@ TEST_F(WindowTest, CaretEndsAtTheRoutinesEnd)
         return visible.Contains(Output()->PositionToCoords(Output()->GetLastPosition())) &&
                Output()->PositionToCoords(0).y < 0;
     };
-    EXPECT_TRUE(WaitFor(endInView));
+    EXPECT_TRUE(WaitUntil(endInView));
 }
 
 TEST_F(WindowTest, SecondRunReplacesTheFirst)
@@ -362,8 +352,7 @@ TEST_F(WindowTest, AboutDoesNothing)
 {
     Click();
     const std::string routine = OutputText();
-    EXPECT_TRUE(SendMenu(KavrinFrame::ID_MENU_ABOUT)); // handled, and no dialog opens
-    wxYield();
+    EXPECT_TRUE(SendMenu(KavrinFrame::ID_MENU_ABOUT)); // handled at once; no dialog opens
     EXPECT_TRUE(frame);
     EXPECT_TRUE(frame->IsShown());
     EXPECT_EQ(OutputText(), routine);
