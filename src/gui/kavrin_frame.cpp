@@ -354,9 +354,11 @@ void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
     // One SetValue with the whole routine: only the final text matters, and appending the
     // filler line by line blocks the window several times longer on GTK.
     TextCtrl5->SetValue(wxString::FromUTF8(std::get<kavrin::DelayRoutine>(result).text));
-    // As appending the pieces would leave it: the caret after the last line, scrolled into view.
+    // As appending the pieces would leave it: the caret after the last line, scrolled into view
+    // with the last line at the bottom of the field. Placing the caret scrolls to it on GTK and on
+    // Windows alike. No ShowPosition: on Windows it scrolls by lines (EM_LINESCROLL), which goes
+    // on until the last line stands at the top of an otherwise empty field.
     TextCtrl5->SetInsertionPointEnd();
-    TextCtrl5->ShowPosition(TextCtrl5->GetLastPosition());
 }
 
 void KavrinFrame::OnQuit(wxCommandEvent& /*event*/)

@@ -245,8 +245,10 @@ TEST_F(WindowTest, ClickShowsTheEnginesRoutine)
 // field scrolled to the end of the routine.
 TEST_F(WindowTest, CaretEndsAtTheRoutinesEnd)
 {
-    // The longest routine last but one; a three-level routine, taller than the field, last.
-    for (const char* delay : {"10", "50005.2455", "1000"})
+    // The longest routine last but one; last a routine of some 180 lines: taller than the field
+    // at every text size, yet short enough that the coordinates of its first line still fit the
+    // 16 bits in which the Windows edit control reports them.
+    for (const char* delay : {"10", "50005.2455", "49810.5"})
     {
         SCOPED_TRACE(delay);
         Enter({"4", delay, "WAIT", "CNT", false});
