@@ -173,9 +173,7 @@ bool PlainName(const std::string& name)
     for (char c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
             return false;
-    std::string upper = name;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = kavrin::reference::detail::Upper(name);
     for (const char* mnemonic :
          {"MOVLW", "MOVWF", "DECFSZ", "GOTO", "BRA", "NOP", "RETURN", "RETLW"})
         if (upper == mnemonic)

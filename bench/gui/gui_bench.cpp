@@ -70,41 +70,34 @@ void ComputeAndSetValueOnly()
         ->SetValue(wxString::FromUTF8(std::get<kavrin::DelayRoutine>(result).text));
 }
 
-void BM_ClickOneSetValue(benchmark::State& state)
+/// Times `work` after a fresh click preparation on each iteration.
+void TimeClick(benchmark::State& state, void (*work)())
 {
     for (auto _ : state)
     {
         state.PauseTiming();
         PrepareClick();
         state.ResumeTiming();
-        ClickButton();
+        work();
     }
     state.counters["chars"] = static_cast<double>(Field("ID_TEXTCTRL5")->GetLastPosition());
+}
+
+void BM_ClickOneSetValue(benchmark::State& state)
+{
+    TimeClick(state, ClickButton);
 }
 BENCHMARK(BM_ClickOneSetValue)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 void BM_ClickAppendTextPerPiece(benchmark::State& state)
 {
-    for (auto _ : state)
-    {
-        state.PauseTiming();
-        PrepareClick();
-        state.ResumeTiming();
-        ComputeAndAppendPerPiece();
-    }
-    state.counters["chars"] = static_cast<double>(Field("ID_TEXTCTRL5")->GetLastPosition());
+    TimeClick(state, ComputeAndAppendPerPiece);
 }
 BENCHMARK(BM_ClickAppendTextPerPiece)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_SetValueWithoutCaret(benchmark::State& state)
 {
-    for (auto _ : state)
-    {
-        state.PauseTiming();
-        PrepareClick();
-        state.ResumeTiming();
-        ComputeAndSetValueOnly();
-    }
+    TimeClick(state, ComputeAndSetValueOnly);
 }
 BENCHMARK(BM_SetValueWithoutCaret)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 

@@ -17,9 +17,11 @@ constexpr std::int32_t CountedLoopCycles(int count)
 {
     return 3 * count + 1;
 }
+/// One pass of the nested loop: a full countdown of counter 1, then DECFSZ and the jump back.
+constexpr std::int32_t NestedPassCycles = FreeLoopCycles + 3;
 constexpr std::int32_t NestedLoopCycles(int count)
 {
-    return 770 * count + 1;
+    return NestedPassCycles * count + 1;
 }
 
 // How many free loops, and nested counts below the largest that fits, are tried: each one more
@@ -62,7 +64,7 @@ FillerPlan RestFiller(std::int32_t cycles)
 FillerPlan LoopFiller(std::int32_t cycles)
 {
     FillerPlan best = RestFiller(cycles);
-    const int largest = cycles > 0 ? std::min(MaxCount, (cycles - 1) / 770) : 0;
+    const int largest = cycles > 0 ? std::min(MaxCount, (cycles - 1) / NestedPassCycles) : 0;
     for (int count = largest; count >= 1 && count >= largest - Alternatives; --count)
     {
         FillerPlan plan = RestFiller(cycles - NestedLoopCycles(count));

@@ -64,6 +64,12 @@ const int OutputGap = 6;  ///< between the button and the output field
 /// base layout gives them (GTK's 12-point font): larger text widens the fields from there.
 const int MinFieldWidth = 118;
 
+/// The top of caption-and-field row `row` (0..3) in the base layout.
+int RowTop(int row)
+{
+    return FirstRow + row * RowPitch;
+}
+
 #ifdef __WXGTK__
 /// GTK scales every font by the desktop's text scale (GDK_DPI_SCALE), explicit point sizes
 /// included; the layout follows in proportion to the 12-point font's line height, 19 pixels at
@@ -141,7 +147,7 @@ FrameLayout ComputeLayout(const LayoutMetrics& m, const wxWindow& window)
     int rowBottom = 0;
     for (int row = 0; row < 4; ++row)
     {
-        const int top = std::max(dip(FirstRow + row * RowPitch), rowBottom + dip(RowGap));
+        const int top = std::max(dip(RowTop(row)), rowBottom + dip(RowGap));
         layout.fields[row] =
             wxRect(fieldX, top + (rowHeight - fieldHeight) / 2, fieldWidth, fieldHeight);
         const wxSize caption = m.captions[row];
@@ -199,17 +205,19 @@ wxFont ButtonFont()
     return wxFontInfo(12).Family(wxFONTFAMILY_SWISS).Bold();
 }
 
-wxStaticText* NewCaption(wxWindow* parent, long id, const char* name, const char* label, int y)
+wxStaticText* NewCaption(wxWindow* parent, long id, const char* name, const char* label, int row)
 {
-    auto* caption = new wxStaticText(parent, id, Tr(label), wxPoint(24, y), wxDefaultSize, 0, name);
+    auto* caption = new wxStaticText(parent, id, Tr(label), wxPoint(LeftColumn, RowTop(row)),
+                                     wxDefaultSize, 0, name);
     caption->SetFont(ControlFont());
     return caption;
 }
 
-wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, const char* value, int y)
+wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, int row)
 {
-    auto* field = new wxTextCtrl(parent, id, Tr(value), wxPoint(FieldColumn, y), FieldSize, 0,
-                                 wxDefaultValidator, name);
+    auto* field =
+        new wxTextCtrl(parent, id, Tr(DefaultValues[row]), wxPoint(FieldColumn, RowTop(row)),
+                       FieldSize, 0, wxDefaultValidator, name);
     field->SetFont(ControlFont());
     return field;
 }
@@ -250,24 +258,24 @@ void KavrinFrame::CreateControls()
     // Creation order is the keyboard order on the panel.
     Panel1 = new wxPanel(this, ID_PANEL1, wxPoint(240, 272), wxSize(360, 600), wxTAB_TRAVERSAL,
                          "ID_PANEL1");
-    Button1 = new wxButton(Panel1, ID_BUTTON1, Tr("Počítej"), wxPoint(80, 216), ButtonSize, 0,
+    Button1 = new wxButton(Panel1, ID_BUTTON1, Tr("Počítej"), ButtonPosition, ButtonSize, 0,
                            wxDefaultValidator, "ID_BUTTON1");
     Button1->SetFont(ButtonFont());
-    StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", "Frekvence OSC v [MHz]", 24);
-    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", DefaultValues[0], 24);
-    StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", "Doba zpoždění [ms]", 64);
-    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", DefaultValues[1], 64);
-    StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", "Název čekací smyčky", 104);
-    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", DefaultValues[2], 104);
-    StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", "Název proměné", 144);
-    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", DefaultValues[3], 144);
+    StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", "Frekvence OSC v [MHz]", 0);
+    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", 0);
+    StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", "Doba zpoždění [ms]", 1);
+    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", 1);
+    StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", "Název čekací smyčky", 2);
+    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", 2);
+    StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", "Název proměné", 3);
+    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", 3);
     // The output field keeps the toolkit's default font.
     TextCtrl5 =
-        new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxPoint(24, 256), wxSize(313, 272),
-                       wxTE_MULTILINE | wxVSCROLL, wxDefaultValidator, "ID_TEXTCTRL5");
-    CheckBox1 =
-        new wxCheckBox(Panel1, ID_CHECKBOX1, Tr("Započítat CALL a RETURN"), wxPoint(24, 184),
-                       CheckBoxSize, 0, wxDefaultValidator, "ID_CHECKBOX1");
+        new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxPoint(LeftColumn, OutputTop),
+                       OutputSize, wxTE_MULTILINE | wxVSCROLL, wxDefaultValidator, "ID_TEXTCTRL5");
+    CheckBox1 = new wxCheckBox(Panel1, ID_CHECKBOX1, Tr("Započítat CALL a RETURN"),
+                               wxPoint(LeftColumn, CheckBoxTop), CheckBoxSize, 0,
+                               wxDefaultValidator, "ID_CHECKBOX1");
     CheckBox1->SetValue(false);
     CheckBox1->SetFont(ControlFont());
 }

@@ -168,12 +168,18 @@ protected:
         focus.reset();
         if (frame)
             frame->Destroy();
-        EXPECT_TRUE(WaitUntil(
+        EXPECT_TRUE(WaitUntilFrameDeleted());
+    }
+
+    /// Waits until the toolkit has deleted the closed main window.
+    bool WaitUntilFrameDeleted()
+    {
+        return WaitUntil(
             [this]
             {
-                wxTheApp->ProcessIdle(); // deletes the closed frame
+                DeleteClosedWindows();
                 return !frame;
-            }));
+            });
     }
 
     template <class Control> Control* Find(const char* name) const

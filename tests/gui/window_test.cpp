@@ -366,7 +366,7 @@ TEST_F(WindowTest, QuitClosesTheFrame)
     // The default close handling schedules the frame for deletion.
     ASSERT_TRUE(frame);
     EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(frame));
-    DeleteClosedWindows();
+    WaitUntilFrameDeleted();
     EXPECT_FALSE(frame);
 }
 } // namespace
