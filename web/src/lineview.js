@@ -4,7 +4,9 @@
 // element's `value` is the whole text, as a text area's would be; select-all and copy take the
 // whole text, or the selected part of it, from that string rather than from the layout.
 
-const LINES_PER_BLOCK = 64;
+// Large enough that a worst-case routine is a few hundred elements, small enough that the blocks in
+// sight lay out in a few milliseconds.
+const LINES_PER_BLOCK = 256;
 
 export function createLineView(element) {
   let text = '';
@@ -27,7 +29,12 @@ export function createLineView(element) {
 
   function setText(value) {
     text = value;
-    if (!lineHeight) lineHeight = measureLineHeight();
+    if (!lineHeight) {
+      lineHeight = measureLineHeight();
+      // A full block's height until it is first laid out, from the style sheet (cheaper than a
+      // style on each block); the last, shorter block gets its own.
+      lines.style.setProperty('--block-height', `${LINES_PER_BLOCK * lineHeight}px`);
+    }
     const fragment = document.createDocumentFragment();
     blockStarts = [];
     for (let start = 0, end = 0; text !== '' && end < text.length; start = end + 1) {
@@ -41,7 +48,7 @@ export function createLineView(element) {
       if (end < 0) end = text.length;
       const block = document.createElement('div');
       block.className = 'block';
-      block.style.containIntrinsicHeight = `auto ${count * lineHeight}px`;
+      if (count < LINES_PER_BLOCK) block.style.containIntrinsicHeight = `auto ${count * lineHeight}px`;
       const body = text.slice(start, end);
       if (body === '') {
         // A lone empty line still takes its line's height.
