@@ -101,15 +101,22 @@ def main():
     try:
         browser.cdp("Network.enable")
         browser.cdp("Network.setCacheDisabled", {"cacheDisabled": True})
-        ready = []
+        ready, script_run = [], []
         for _ in range(options.runs):
             driver.get("about:blank")
             driver.get(server.url)
             WebDriverWait(driver, 30).until(
                 lambda d: d.execute_script("return !document.getElementById('compute').disabled"))
-            ready.append(driver.execute_script(
-                "return performance.getEntriesByName('kavrin-ready')[0].startTime"))
+            marks = driver.execute_script(
+                "return ['kavrin-page-start', 'kavrin-ready'].map("
+                "n => performance.getEntriesByName(n)[0].startTime)")
+            script_run.append(marks[0])
+            ready.append(marks[1])
         print("navigation to button enabled, ms (limit 500; cache off): " + describe(ready))
+        print("  of which until both scripts have loaded and the engine's has run: "
+              + describe(script_run))
+        print("  and the engine's start-up after that:                             "
+              + describe([r - s for r, s in zip(ready, script_run)]))
 
         frames, engines, handlers = [], [], []
         plain = {"textarea": [], "pre": []}

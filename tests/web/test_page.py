@@ -11,7 +11,9 @@ import argparse
 import base64
 import json
 import os
+import shutil
 import subprocess
+import tempfile
 import sys
 import traceback
 
@@ -21,6 +23,8 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser import ROOT, SITE, Browser, SiteServer  # noqa: E402
+
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures")
 
 TIMEOUT = 20  # seconds any expected state may take on a loaded machine
 
@@ -269,6 +273,35 @@ def test_copy(c):
     c.wait(lambda: c.clipboard() == c.output(), "select-all and copy to take the whole output")
 
 
+def test_output_view(c):
+    """The worst case's output is as tall as all its lines from the start, lays out only the
+    blocks in sight, and Ctrl+End shows its last line."""
+    c.open()
+    # The blocks the browser lays out, as it reports them.
+    c.js("""window.shownBlocks = new Set();
+        document.addEventListener('contentvisibilityautostatechange',
+            (e) => e.skipped ? shownBlocks.delete(e.target) : shownBlocks.add(e.target), true);""")
+    c.compute(WORST, c.routine(cli_args(WORST)))
+    lines = c.output().count("\n") + 1
+    shown = """[...document.querySelectorAll('#output .block')].filter(b => shownBlocks.has(b))"""
+    c.wait(lambda: c.js("return %s.length" % shown) > 0, "a block laid out")
+    view = c.js("""
+        const o = document.getElementById('output');
+        const pad = parseFloat(getComputedStyle(o).paddingTop) * 2;
+        return {height: o.scrollHeight - pad, line: parseFloat(getComputedStyle(o).lineHeight),
+                shown: %s.length, blocks: o.querySelectorAll('.block').length};""" % shown)
+    expect(abs(view["height"] - lines * view["line"]) <= lines * view["line"] * 0.001,
+           "%d lines are %s pixels tall" % (lines, view))
+    expect(view["shown"] <= 3 < view["blocks"], "blocks laid out: %s" % view)
+    c.el("output").send_keys(Keys.CONTROL, Keys.END)
+    c.wait(lambda: c.js("""
+        const o = document.getElementById('output');
+        const last = o.querySelector('.block:last-child');
+        const r = last.getBoundingClientRect(), v = o.getBoundingClientRect();
+        return o.scrollTop > 0 && shownBlocks.has(last) && r.bottom <= v.bottom + 1
+            && r.bottom > v.top;"""), "the last line in sight")
+
+
 def test_download(c):
     """The file holds kavrin-cli's output byte for byte, named after the label."""
     c.open()
@@ -436,6 +469,40 @@ def test_no_network_after_load(c):
     expect(later == [], "requests after load: %s" % later)
 
 
+def test_engine_not_ready(c):
+    """Until the engine is ready the button is disabled and Enter computes nothing; an engine
+    that fails to load says so."""
+    site = tempfile.mkdtemp(prefix="kavrin-held-site-")
+    server = None
+    try:
+        shutil.copytree(c.site, site, dirs_exist_ok=True)
+        shutil.copy(os.path.join(FIXTURES, "held-engine.js"), os.path.join(site, "kavrin-engine.js"))
+        server = SiteServer(site)
+        for ok in (True, False):
+            c.driver.get("about:blank")
+            c.driver.get(server.url)
+            c.wait(lambda: c.js("return typeof kavrinEngineRelease") == "function",
+                   "the held engine")
+            expect(not c.el("compute").is_enabled(), "the button is enabled before the engine")
+            expect(c.el("status").text == "Načítám výpočetní jádro…",
+                   "status: %r" % c.el("status").text)
+            c.el("delay").send_keys(Keys.ENTER)
+            expect(c.output() == "" and c.error() == "", "Enter computed without the engine")
+            c.js("kavrinEngineRelease(arguments[0])", ok)
+            if ok:
+                c.wait(lambda: c.el("compute").is_enabled(), "the button once the engine is ready")
+                c.el("delay").send_keys(Keys.ENTER)
+                c.wait(lambda: c.output() == "STUB", "the held engine's routine")
+            else:
+                c.wait(lambda: c.error() == "Výpočetní jádro se nepodařilo načíst",
+                       "the message that the engine did not load")
+                expect(not c.el("compute").is_enabled(), "the button without an engine")
+    finally:
+        if server:
+            server.close()
+        shutil.rmtree(site, ignore_errors=True)
+
+
 def test_file_url(c):
     c.open(url="file://" + os.path.join(os.path.abspath(c.site), "index.html"))
     c.compute({"core": "pic18"}, c.routine(["--core", "pic18"]))
@@ -445,9 +512,9 @@ def test_file_url(c):
 
 
 TESTS = [test_defaults, test_choices, test_errors_keep_the_output, test_enter_computes,
-         test_copy, test_download, test_address_and_back, test_language,
+         test_copy, test_output_view, test_download, test_address_and_back, test_language,
          test_words_line_and_switch, test_keyboard, test_narrow_and_zoom, test_dark_scheme,
-         test_no_network_after_load, test_file_url]
+         test_no_network_after_load, test_engine_not_ready, test_file_url]
 
 
 def screenshot(c):

@@ -4,9 +4,9 @@
 // element's `value` is the whole text, as a text area's would be; select-all and copy take the
 // whole text, or the selected part of it, from that string rather than from the layout.
 
-// Large enough that a worst-case routine is a few hundred elements, small enough that the blocks in
-// sight lay out in a few milliseconds.
-const LINES_PER_BLOCK = 256;
+// Large enough that the worst-case routine is about a hundred elements, small enough that the one
+// or two blocks in sight lay out in a millisecond or two.
+const LINES_PER_BLOCK = 1024;
 
 export function createLineView(element) {
   let text = '';

@@ -103,6 +103,7 @@ function followAddress(history) {
 
 function setLanguage(next) {
   lang = next;
+  $('notice').textContent = '';
   render();
   const { inputs } = fromFragment(location.hash);
   const fragment = inputs ? toFragment(inputs, lang) : lang === 'cs' ? '' : '#lang=' + lang;
@@ -149,6 +150,7 @@ function downloadOutput() {
 }
 
 function start() {
+  performance.mark('kavrin-page-start');
   const address = fromFragment(location.hash);
   if (address.lang && LANGUAGES.includes(address.lang)) lang = address.lang;
   if (address.inputs) writeInputs(address.inputs);
