@@ -147,6 +147,13 @@ class Context:
         self.el("compute").click()
         self.wait(lambda: self.output() == expected, "the output to become the routine")
 
+    def captions(self):
+        """Each control's label (or, for a button, its text), by the control's id."""
+        return self.js("""return Object.fromEntries(arguments[0].map((id) => {
+            const e = document.getElementById(id);
+            return [id, (e.labels && e.labels.length ? e.labels[0] : e).textContent.trim()];
+        }))""", list(CAPTIONS["cs"]))
+
     def state(self):
         values = {name: self.el(name).get_attribute("value") for name in FIELDS}
         values["count-call-return"] = self.el("count-call-return").is_selected()
@@ -205,11 +212,7 @@ def test_defaults(c):
            "the button is not disabled until the engine is ready")
     c.open()
     expect(c.state() == DEFAULTS, "default values: %s" % c.state())
-    for name, caption in CAPTIONS["cs"].items():
-        text = c.js("var e = document.getElementById(arguments[0]);"
-                    "return (e.labels && e.labels.length ? e.labels[0] : e).textContent.trim()",
-                    name)
-        expect(text == caption, "caption of %s: %r" % (name, text))
+    expect(c.captions() == CAPTIONS["cs"], "captions: %s" % c.captions())
     expect(c.output() == "", "the output is empty before the first computation")
     expect(c.js("return document.documentElement.lang") == "cs", "the page is not in Czech")
     expect(c.el("error").get_attribute("role") == "alert", "#error is not an alert")
@@ -271,6 +274,17 @@ def test_copy(c):
     c.el("output").send_keys(Keys.CONTROL, "a")
     c.el("output").send_keys(Keys.CONTROL, "c")
     c.wait(lambda: c.clipboard() == c.output(), "select-all and copy to take the whole output")
+    # A selection from the header's 3rd character into the second block's 5th line.
+    part = c.js("""const blocks = document.querySelectorAll('#output .block');
+        const range = document.createRange();
+        range.setStart(blocks[0].firstChild, 2);
+        range.setEnd(blocks[1].firstChild, blocks[1].textContent.split('\\n', 4).join('\\n').length + 3);
+        getSelection().removeAllRanges();
+        getSelection().addRange(range);
+        const text = document.getElementById('output').value;
+        return text.slice(2, blocks[0].textContent.length + 1 + range.endOffset);""")
+    c.el("output").send_keys(Keys.CONTROL, "c")
+    c.wait(lambda: c.clipboard() == part, "copy to take the selected part")
 
 
 def test_output_view(c):
@@ -348,11 +362,7 @@ def test_language(c):
     c.wait(lambda: c.error() == ERRORS[1][2], "the Czech message")
     c.el("language").click()
     c.wait(lambda: c.js("return document.documentElement.lang") == "en", "English")
-    for name, caption in CAPTIONS["en"].items():
-        text = c.js("var e = document.getElementById(arguments[0]);"
-                    "return (e.labels && e.labels.length ? e.labels[0] : e).textContent.trim()",
-                    name)
-        expect(text == caption, "English caption of %s: %r" % (name, text))
+    expect(c.captions() == CAPTIONS["en"], "English captions: %s" % c.captions())
     expect(c.error() == ERRORS[1][3], "the message in English: %r" % c.error())
     expect("lang=en" in c.driver.current_url, "the language is not in the address")
     for values, _, czech, english in ERRORS:
