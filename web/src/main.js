@@ -32,6 +32,11 @@ function texts() {
   return TEXTS[lang];
 }
 
+/** Sets an element's text only when it changes, so that an alert is not announced again. */
+function show(id, text) {
+  if ($(id).textContent !== text) $(id).textContent = text;
+}
+
 function render() {
   const t = texts();
   document.documentElement.lang = lang;
@@ -43,13 +48,13 @@ function render() {
   $('language').textContent = t.language;
   $('language').lang = other;
   $('language').setAttribute('aria-label', t.languageLabel);
-  $('status').textContent = engineFailed ? '' : engine ? '' : t.loading;
-  $('error').textContent = engineFailed ? t.engineFailed : shownError ? message(lang, shownError) : '';
+  show('status', engine || engineFailed ? '' : t.loading);
+  show('error', engineFailed ? t.engineFailed : shownError ? message(lang, shownError) : '');
   $('summary').hidden = !shown;
-  $('words').textContent = shown ? t.words(shown.words) : '';
+  show('words', shown ? t.words(shown.words) : '');
   const hint = shown && shown.inputs.filler === 'goto' && shown.fillerInstructions > 12;
   $('loop-hint').hidden = !hint;
-  $('loop-words').textContent = hint ? t.loopWords(shown.loopWords) : '';
+  show('loop-words', hint ? t.loopWords(shown.loopWords) : '');
   $('copy').disabled = $('download').disabled = !shown;
 }
 
@@ -62,7 +67,7 @@ function compute(inputs, history) {
   performance.mark('kavrin-engine-start');
   const result = engine.compute({ ...inputs, timesW: false });
   performance.measure('kavrin-engine', 'kavrin-engine-start');
-  $('notice').textContent = '';
+  show('notice', '');
   if (!result.ok) {
     // The output keeps what it showed.
     shownError = result.message;
@@ -103,7 +108,7 @@ function followAddress(history) {
 
 function setLanguage(next) {
   lang = next;
-  $('notice').textContent = '';
+  show('notice', '');
   render();
   const { inputs } = fromFragment(location.hash);
   const fragment = inputs ? toFragment(inputs, lang) : lang === 'cs' ? '' : '#lang=' + lang;
@@ -111,7 +116,7 @@ function setLanguage(next) {
 }
 
 function notice(text) {
-  $('notice').textContent = text;
+  show('notice', text);
 }
 
 async function copyOutput() {
