@@ -1,0 +1,572 @@
+#!/usr/bin/python3
+"""The web page in headless Debian Chromium, compared with kavrin-cli byte for byte.
+
+    tests/web/test_page.py KAVRIN_CLI [--site DIR] [--screenshot]
+
+Serves the built site (build-web/site) on 127.0.0.1 and drives it through chromedriver; one check
+opens it from file://. --screenshot also renews docs/screenshot-web.png. Prints one line per
+test, then "N passed, N failed"; exits non-zero on any failure.
+"""
+import argparse
+import base64
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import sys
+import traceback
+
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from browser import ROOT, SITE, Browser, SiteServer  # noqa: E402
+
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures")
+
+TIMEOUT = 20  # seconds any expected state may take on a loaded machine
+
+FIELDS = ("frequency", "delay", "label", "counter")
+DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
+            "count-call-return": False, "core": "midrange", "filler": "goto",
+            "syntax": "classic"}
+CAPTIONS = {
+    "cs": {"frequency": "Frekvence OSC v [MHz]", "delay": "Doba zpoždění [ms]",
+           "label": "Název čekací smyčky", "counter": "Název proměné",
+           "count-call-return": "Započítat CALL a RETURN", "compute": "Počítej",
+           "copy": "Kopírovat", "download": "Stáhnout"},
+    "en": {"frequency": "Oscillator frequency [MHz]", "delay": "Delay [ms]",
+           "label": "Loop label", "counter": "Counter variable",
+           "count-call-return": "Count CALL and RETURN", "compute": "Compute",
+           "copy": "Copy", "download": "Download"},
+}
+WORST = {"frequency": "4", "delay": "50005.2455"}
+
+# Each failing input: the page's fields, the same input for kavrin-cli, the engine's message and
+# its English version. A name with a lone UTF-16 surrogate has no UTF-8 form; kavrin-cli gets a
+# byte that is not UTF-8 instead.
+ERRORS = [
+    ({"frequency": "4MHz"}, ["-f", "4MHz"], "Frekvence oscilátoru mosí být číslo",
+     "The oscillator frequency must be a number"),
+    ({"delay": "10 ms"}, ["-d", "10 ms"], "Spoždění musí být číslo", "The delay must be a number"),
+    ({"counter": ""}, ["--counter="], "Jméno proměné musí být vyplněno",
+     "The counter name must be filled in"),
+    ({"counter": "\ud800"}, [b"-c", b"\xff"], "Jméno proměné obsahuje neplatné znaky",
+     "The counter name contains invalid characters"),
+    ({"counter": "C" * 256}, ["-c", "C" * 256], "Jméno proměné může mít nejvýše 255 bajtů",
+     "The counter name may have at most 255 bytes"),
+    ({"label": ""}, ["--label="], "Jméno smyčky musí být vyplněno",
+     "The loop label must be filled in"),
+    ({"label": "\udc00"}, [b"-l", b"\xff"], "Jméno smyčky obsahuje neplatné znaky",
+     "The loop label contains invalid characters"),
+    ({"label": "Č" * 128}, ["-l", "Č" * 128], "Jméno smyčky může mít nejvýše 255 bajtů",
+     "The loop label may have at most 255 bytes"),
+    ({"delay": "0,001"}, ["-d", "0,001"], "Příliš malé spoždění", "The delay is too small"),
+    ({"delay": "1e9"}, ["-d", "1e9"], "Příliš velké spoždění", "The delay is too large"),
+]
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(condition, what):
+    if not condition:
+        raise Failure(what)
+
+
+class Context:
+    def __init__(self, cli, site):
+        self.cli_path = cli
+        self.site = site
+        self.server = SiteServer(site)
+        self.browser = Browser(log_network=True)
+        self.driver = self.browser.driver
+        self.cli_cache = {}
+
+    # kavrin-cli --------------------------------------------------------------------------------
+
+    def cli(self, args):
+        """kavrin-cli's (exit code, stdout, stderr) for `args`, as text."""
+        key = tuple(args)
+        if key not in self.cli_cache:
+            run = subprocess.run([self.cli_path, *args], capture_output=True, timeout=60)
+            self.cli_cache[key] = (run.returncode, run.stdout.decode(), run.stderr.decode())
+        return self.cli_cache[key]
+
+    def routine(self, args):
+        """The routine kavrin-cli prints for `args`, without its final line feed."""
+        code, out, err = self.cli(args)
+        expect(code == 0 and out.endswith("\n"), "kavrin-cli %s failed: %s" % (args, err))
+        return out[:-1]
+
+    # The page -----------------------------------------------------------------------------------
+
+    def wait(self, condition, what):
+        try:
+            return WebDriverWait(self.driver, TIMEOUT).until(lambda d: condition())
+        except Exception:
+            raise Failure("timed out waiting for " + what)
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def el(self, element_id):
+        return self.driver.find_element(By.ID, element_id)
+
+    def open(self, fragment="", url=None):
+        # Through about:blank, so that only a fragment's difference still loads the page anew.
+        self.driver.get("about:blank")
+        self.driver.get((url or self.server.url) + fragment)
+        self.wait(lambda: self.el("compute").is_enabled(), "the button to be enabled")
+
+    def output(self):
+        return self.js("return document.getElementById('output').value")
+
+    def error(self):
+        return self.el("error").text
+
+    def fill(self, values):
+        """Sets fields and choices as a user would leave them (no key events)."""
+        for name, value in values.items():
+            if name in FIELDS:
+                # Through JSON, which carries a lone surrogate that the driver's arguments cannot.
+                self.js("arguments[0].value = JSON.parse(arguments[1])", self.el(name),
+                        json.dumps(value))
+            elif name == "count-call-return":
+                if self.el(name).is_selected() != value:
+                    self.el(name).click()
+            else:
+                Select(self.el(name)).select_by_value(value)
+
+    def compute(self, values, expected):
+        """Fills in `values`, presses the button and waits until the output is `expected`."""
+        self.fill(values)
+        self.el("compute").click()
+        self.wait(lambda: self.output() == expected, "the output to become the routine")
+
+    def captions(self):
+        """Each control's label (or, for a button, its text), by the control's id."""
+        return self.js("""return Object.fromEntries(arguments[0].map((id) => {
+            const e = document.getElementById(id);
+            return [id, (e.labels && e.labels.length ? e.labels[0] : e).textContent.trim()];
+        }))""", list(CAPTIONS["cs"]))
+
+    def state(self):
+        values = {name: self.el(name).get_attribute("value") for name in FIELDS}
+        values["count-call-return"] = self.el("count-call-return").is_selected()
+        for name in ("core", "filler", "syntax"):
+            values[name] = self.el(name).get_attribute("value")
+        return values
+
+    def network_requests(self):
+        """The URLs of the requests the page started since the last call."""
+        urls = []
+        for entry in self.driver.get_log("performance"):
+            event = json.loads(entry["message"])["message"]
+            if event["method"] == "Network.requestWillBeSent":
+                urls.append(event["params"]["request"]["url"])
+        return urls
+
+    def downloaded(self, name):
+        path = os.path.join(self.browser.downloads, name)
+        self.wait(lambda: os.path.exists(path) and not any(
+            f.endswith(".crdownload") for f in os.listdir(self.browser.downloads)),
+            "the download " + name)
+        with open(path, "rb") as f:
+            data = f.read()
+        os.remove(path)
+        return data
+
+    def clipboard(self):
+        return self.driver.execute_async_script(
+            "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('ERROR ' + e))")
+
+    def grant_clipboard(self):
+        self.browser.cdp("Browser.grantPermissions", {
+            "origin": self.server.url.rstrip("/"),
+            "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+
+    def close(self):
+        self.browser.close()
+        self.server.close()
+
+
+def cli_args(values):
+    """kavrin-cli's options for the page's `values` (the defaults for what they leave out)."""
+    v = dict(DEFAULTS, **values)
+    args = ["-f", v["frequency"], "-d", v["delay"], "-l", v["label"], "-c", v["counter"],
+            "--core", v["core"], "--filler", v["filler"], "--syntax", v["syntax"]]
+    return args + (["--count-call-return"] if v["count-call-return"] else [])
+
+
+# The tests ----------------------------------------------------------------------------------------
+
+def test_defaults(c):
+    """The window's captions and values; the button's routine is the window's text."""
+    with open(os.path.join(c.site, "index.html"), encoding="utf-8") as f:
+        html = f.read()
+    expect('id="compute" type="submit" class="primary" disabled' in html,
+           "the button is not disabled until the engine is ready")
+    c.open()
+    expect(c.state() == DEFAULTS, "default values: %s" % c.state())
+    expect(c.captions() == CAPTIONS["cs"], "captions: %s" % c.captions())
+    expect(c.output() == "", "the output is empty before the first computation")
+    expect(c.js("return document.documentElement.lang") == "cs", "the page is not in Czech")
+    expect(c.el("error").get_attribute("role") == "alert", "#error is not an alert")
+    c.compute({}, c.routine([]))
+    expect(c.error() == "", "an error after a good computation")
+
+
+def test_choices(c):
+    """One computation per choice and the check box, the worst case included."""
+    c.open()
+    rows = [{"core": "baseline"}, {"core": "pic18"}, {"filler": "loop"}, {"syntax": "gputils"},
+            {"count-call-return": True, "frequency": "4", "delay": "10", "label": "DELAY10",
+             "counter": "D10"},
+            {"core": "pic18", "filler": "loop", "syntax": "gputils", "frequency": "20",
+             "delay": "1000"},
+            dict(WORST), dict(WORST, filler="loop")]
+    for values in rows:
+        c.compute(dict(DEFAULTS, **values), c.routine(cli_args(values)))
+
+
+def test_errors_keep_the_output(c):
+    """Every message, as kavrin-cli gives it, in #error; the output keeps the last routine."""
+    c.open()
+    good = c.routine([])
+    c.compute({}, good)
+    for values, args, czech, _ in ERRORS:
+        code, out, err = c.cli([a if isinstance(a, bytes) else a.encode() for a in args])
+        expect((code, out, err) == (1, "", czech + "\n"),
+               "kavrin-cli %r: %r" % (args, (code, out, err)))
+        c.fill(dict(DEFAULTS, **values))
+        c.el("compute").click()
+        c.wait(lambda: c.error() == czech, "the message " + czech)
+        expect(c.output() == good, "the output changed after " + czech)
+    c.fill(DEFAULTS)
+    c.el("compute").click()
+    c.wait(lambda: c.error() == "", "the message to go after a good computation")
+
+
+def test_enter_computes(c):
+    c.open()
+    c.el("delay").clear()
+    c.el("delay").send_keys("25", Keys.ENTER)
+    c.wait(lambda: c.output() == c.routine(["-d", "25"]), "the routine after Enter")
+    c.el("count-call-return").send_keys(Keys.SPACE)
+    c.el("label").send_keys(Keys.END, "X", Keys.ENTER)
+    c.wait(lambda: c.output() == c.routine(["-d", "25", "-l", "WAITX", "--count-call-return"]),
+           "the routine after Enter in the label")
+
+
+def test_copy(c):
+    """The button, and select-all with copy in the output, both take the whole worst case."""
+    c.open()
+    c.grant_clipboard()
+    c.compute(WORST, c.routine(cli_args(WORST)))
+    c.el("copy").click()
+    c.wait(lambda: c.el("notice").text == "Zkopírováno do schránky", "the copy notice")
+    expect(c.clipboard() == c.output(), "the clipboard does not hold the output")
+    c.driver.execute_async_script("navigator.clipboard.writeText('-').then(arguments[0])")
+    c.el("output").send_keys(Keys.CONTROL, "a")
+    c.el("output").send_keys(Keys.CONTROL, "c")
+    c.wait(lambda: c.clipboard() == c.output(), "select-all and copy to take the whole output")
+    # A selection from the header's 3rd character into the second block's 5th line.
+    part = c.js("""const blocks = document.querySelectorAll('#output .block');
+        const range = document.createRange();
+        range.setStart(blocks[0].firstChild, 2);
+        range.setEnd(blocks[1].firstChild, blocks[1].textContent.split('\\n', 4).join('\\n').length + 3);
+        getSelection().removeAllRanges();
+        getSelection().addRange(range);
+        const text = document.getElementById('output').value;
+        return text.slice(2, blocks[0].textContent.length + 1 + range.endOffset);""")
+    c.el("output").send_keys(Keys.CONTROL, "c")
+    c.wait(lambda: c.clipboard() == part, "copy to take the selected part")
+
+
+def test_output_view(c):
+    """The worst case's output is as tall as all its lines from the start, lays out only the
+    blocks in sight, and Ctrl+End shows its last line."""
+    c.open()
+    # The blocks the browser lays out, as it reports them.
+    c.js("""window.shownBlocks = new Set();
+        document.addEventListener('contentvisibilityautostatechange',
+            (e) => e.skipped ? shownBlocks.delete(e.target) : shownBlocks.add(e.target), true);""")
+    c.compute(WORST, c.routine(cli_args(WORST)))
+    lines = c.output().count("\n") + 1
+    shown = """[...document.querySelectorAll('#output .block')].filter(b => shownBlocks.has(b))"""
+    c.wait(lambda: c.js("return %s.length" % shown) > 0, "a block laid out")
+    view = c.js("""
+        const o = document.getElementById('output');
+        const pad = parseFloat(getComputedStyle(o).paddingTop) * 2;
+        return {height: o.scrollHeight - pad, line: parseFloat(getComputedStyle(o).lineHeight),
+                shown: %s.length, blocks: o.querySelectorAll('.block').length};""" % shown)
+    expect(abs(view["height"] - lines * view["line"]) <= lines * view["line"] * 0.001,
+           "%d lines are %s pixels tall" % (lines, view))
+    expect(view["shown"] <= 3 < view["blocks"], "blocks laid out: %s" % view)
+    c.el("output").send_keys(Keys.CONTROL, Keys.END)
+    c.wait(lambda: c.js("""
+        const o = document.getElementById('output');
+        const last = o.querySelector('.block:last-child');
+        const r = last.getBoundingClientRect(), v = o.getBoundingClientRect();
+        return o.scrollTop > 0 && shownBlocks.has(last) && r.bottom <= v.bottom + 1
+            && r.bottom > v.top;"""), "the last line in sight")
+
+
+def test_download(c):
+    """The file holds kavrin-cli's output byte for byte, named after the label."""
+    c.open()
+    for label, name in [("WAIT", "WAIT.inc"), ("../Čekej 1/2", "_Čekej_1_2.inc"),
+                        ("CON", "_CON.inc"), ("*?<>", "delay.inc"), ("-x", "x.inc")]:
+        c.compute({"label": label}, c.routine(["-l", label]))
+        c.el("download").click()
+        expect(c.downloaded(name) == c.cli(["-l", label])[1].encode(),
+               "the bytes of " + name)
+
+
+def test_address_and_back(c):
+    """The address reproduces a computation; Back and Forward step through them."""
+    c.open()
+    first = {"frequency": "8", "delay": "2,5", "core": "baseline", "count-call-return": True}
+    second = {"frequency": "20", "delay": "100", "label": "Á b&c=d#e", "filler": "loop",
+              "syntax": "gputils"}
+    c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
+    c.compute(dict(DEFAULTS, **second), c.routine(cli_args(second)))
+    address = c.driver.current_url
+    c.open(url=address)
+    c.wait(lambda: c.output() == c.routine(cli_args(second)), "the routine from the address")
+    expect(c.state() == dict(DEFAULTS, **second), "fields from the address: %s" % c.state())
+
+    c.open()
+    c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
+    c.compute(dict(DEFAULTS, **second), c.routine(cli_args(second)))
+    c.driver.back()
+    c.wait(lambda: c.output() == c.routine(cli_args(first)), "the first routine after Back")
+    expect(c.state() == dict(DEFAULTS, **first), "fields after Back: %s" % c.state())
+    c.driver.back()
+    c.wait(lambda: c.output() == "" and c.state() == DEFAULTS, "the empty start after Back")
+    c.driver.forward()
+    c.driver.forward()
+    c.wait(lambda: c.output() == c.routine(cli_args(second)), "the second routine after Forward")
+
+
+def test_language(c):
+    """English one click away and kept in the address; the routine is the same."""
+    c.open()
+    c.compute({"frequency": "4"}, c.routine(["-f", "4"]))
+    c.fill({"delay": "x"})
+    c.el("compute").click()
+    c.wait(lambda: c.error() == ERRORS[1][2], "the Czech message")
+    c.el("language").click()
+    c.wait(lambda: c.js("return document.documentElement.lang") == "en", "English")
+    expect(c.captions() == CAPTIONS["en"], "English captions: %s" % c.captions())
+    expect(c.error() == ERRORS[1][3], "the message in English: %r" % c.error())
+    expect("lang=en" in c.driver.current_url, "the language is not in the address")
+    for values, _, czech, english in ERRORS:
+        c.fill(dict(DEFAULTS, **values))
+        c.el("compute").click()
+        c.wait(lambda: c.error() == english, "the English message for " + czech)
+    c.compute(dict(DEFAULTS, frequency="4"), c.routine(["-f", "4"]))
+    expect("Podprogram" not in c.el("words").text and "words" in c.el("words").text,
+           "the words line is not in English")
+    c.open(url=c.driver.current_url)
+    c.wait(lambda: c.el("compute").text == "Compute", "English after loading the address")
+    c.el("language").click()
+    c.wait(lambda: c.el("compute").text == "Počítej", "Czech again")
+    expect("lang=" not in c.driver.current_url, "Czech is not the address's default")
+
+
+def test_words_line_and_switch(c):
+    c.open()
+    c.compute(WORST, c.routine(cli_args(WORST)))
+    code, out, _ = c.cli(cli_args(WORST) + ["--json"])
+    words = json.loads(out)["words"]
+    loop_words = json.loads(c.cli(cli_args(dict(WORST, filler="loop")) + ["--json"])[1])["words"]
+    line = c.js("return document.getElementById('words').textContent")
+    expect(line == "Podprogram zabírá %s instrukčních slov." %
+           format(words, ",").replace(",", "\u00a0"), "words line: %r" % line)
+    expect(" %d slov" % loop_words in c.el("loop-words").text,
+           "loop words: %r" % c.el("loop-words").text)
+    c.el("switch-loop").click()
+    c.wait(lambda: c.output() == c.routine(cli_args(dict(WORST, filler="loop"))),
+           "the loop routine after the switch")
+    expect(c.el("filler").get_attribute("value") == "loop", "the filler choice did not switch")
+    expect(not c.el("loop-hint").is_displayed(), "the hint stays with the loop filler")
+    c.compute({"filler": "goto", "frequency": "4", "delay": "10"}, c.routine(["-f", "4"]))
+    expect(not c.el("loop-hint").is_displayed(), "the hint for a short goto filler")
+
+
+def test_keyboard(c):
+    """Tab reaches every control in order, each with a visible focus ring."""
+    c.open("#f=4&d=10")
+    c.wait(lambda: c.output() != "", "the routine from the address")
+    order = ["language", "frequency", "delay", "label", "counter", "count-call-return", "core",
+             "filler", "syntax", "compute", "copy", "download", "output"]
+    c.js("document.activeElement.blur(); window.focus()")
+    c.driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
+    for element_id in order:
+        c.wait(lambda: c.js("return document.activeElement.id") == element_id,
+               "focus on " + element_id)
+        ring = c.js("var s = getComputedStyle(document.activeElement);"
+                    "return [s.outlineStyle, s.outlineWidth]")
+        expect(ring[0] != "none" and ring[1] != "0px", "no focus ring on %s: %s" % (element_id, ring))
+        c.driver.switch_to.active_element.send_keys(Keys.TAB)
+
+
+def fits(c, what):
+    """No element sticks out past the viewport's right edge; the page does not scroll sideways."""
+    result = c.js("""
+        const width = document.documentElement.clientWidth;
+        const out = [];
+        for (const e of document.querySelectorAll('body *')) {
+          if (e.closest('.lines') || e.closest('[hidden]')) continue;
+          const r = e.getBoundingClientRect();
+          if (r.width && (r.right > width + 0.5 || r.left < -0.5)) out.push(e.id || e.className || e.tagName);
+        }
+        return [document.documentElement.scrollWidth, width, out];""")
+    expect(result[0] <= result[1] and not result[2], "%s: %s" % (what, result))
+
+
+def test_narrow_and_zoom(c):
+    """A 360-px phone and 200 % zoom at 1280 x 900: nothing past the right edge."""
+    try:
+        for width, height, zoom in [(360, 740, 1), (1280, 900, 2)]:
+            c.browser.set_size(width, height, zoom)
+            for lang in ("cs", "en"):
+                c.open("#f=4&d=50005.2455&lang=" + lang)
+                c.wait(lambda: c.output() != "", "the routine")
+                c.fill({"delay": "x"})
+                c.el("compute").click()
+                c.wait(lambda: c.error() != "", "a message")
+                fits(c, "%d px at %d%% in %s" % (width, zoom * 100, lang))
+    finally:
+        c.browser.cdp("Emulation.clearDeviceMetricsOverride")
+
+
+def test_dark_scheme(c):
+    try:
+        colours = []
+        for dark in (False, True):
+            c.browser.set_scheme(dark)
+            c.open()
+            colours.append(c.js("return getComputedStyle(document.body).backgroundColor"))
+        expect(colours[0] != colours[1], "the same background in both schemes: %s" % colours)
+        dark_bg = [int(x) for x in colours[1][4:-1].split(",")]
+        expect(sum(dark_bg) < 150, "the dark scheme's background is light: %s" % colours[1])
+    finally:
+        c.browser.set_scheme(False)
+
+
+def test_no_network_after_load(c):
+    c.network_requests()
+    c.open()
+    loaded = c.network_requests()
+    expect(all(u.startswith(c.server.url) or u.startswith("data:") or u == "about:blank"
+               for u in loaded), "a request to another host: %s" % loaded)
+    c.grant_clipboard()
+    c.compute(WORST, c.routine(cli_args(WORST)))
+    c.el("copy").click()
+    c.el("download").click()
+    c.downloaded("WAIT.inc")
+    c.el("language").click()
+    c.el("switch-loop").click()
+    c.driver.back()
+    c.wait(lambda: c.output() == c.routine(cli_args(WORST)), "Back")
+    later = [u for u in c.network_requests() if not u.startswith("blob:")]
+    expect(later == [], "requests after load: %s" % later)
+
+
+def test_engine_not_ready(c):
+    """Until the engine is ready the button is disabled and Enter computes nothing; an engine
+    that fails to load says so."""
+    site = tempfile.mkdtemp(prefix="kavrin-held-site-")
+    server = None
+    try:
+        shutil.copytree(c.site, site, dirs_exist_ok=True)
+        shutil.copy(os.path.join(FIXTURES, "held-engine.js"), os.path.join(site, "kavrin-engine.js"))
+        server = SiteServer(site)
+        for ok in (True, False):
+            c.driver.get("about:blank")
+            c.driver.get(server.url)
+            c.wait(lambda: c.js("return typeof kavrinEngineRelease") == "function",
+                   "the held engine")
+            expect(not c.el("compute").is_enabled(), "the button is enabled before the engine")
+            expect(c.el("status").text == "Načítám výpočetní jádro…",
+                   "status: %r" % c.el("status").text)
+            c.el("delay").send_keys(Keys.ENTER)
+            expect(c.output() == "" and c.error() == "", "Enter computed without the engine")
+            c.js("kavrinEngineRelease(arguments[0])", ok)
+            if ok:
+                c.wait(lambda: c.el("compute").is_enabled(), "the button once the engine is ready")
+                c.el("delay").send_keys(Keys.ENTER)
+                c.wait(lambda: c.output() == "STUB", "the held engine's routine")
+            else:
+                c.wait(lambda: c.error() == "Výpočetní jádro se nepodařilo načíst",
+                       "the message that the engine did not load")
+                expect(not c.el("compute").is_enabled(), "the button without an engine")
+    finally:
+        if server:
+            server.close()
+        shutil.rmtree(site, ignore_errors=True)
+
+
+def test_file_url(c):
+    c.open(url="file://" + os.path.join(os.path.abspath(c.site), "index.html"))
+    c.compute({"core": "pic18"}, c.routine(["--core", "pic18"]))
+    c.compute({"core": "midrange", "delay": "20"}, c.routine(["-d", "20"]))
+    c.driver.back()
+    c.wait(lambda: c.output() == c.routine(["--core", "pic18"]), "Back from disk")
+
+
+TESTS = [test_defaults, test_choices, test_errors_keep_the_output, test_enter_computes,
+         test_copy, test_output_view, test_download, test_address_and_back, test_language,
+         test_words_line_and_switch, test_keyboard, test_narrow_and_zoom, test_dark_scheme,
+         test_no_network_after_load, test_engine_not_ready, test_file_url]
+
+
+def screenshot(c):
+    c.browser.set_size(1280, 900)
+    c.open("#f=4&d=50005.2455")
+    c.wait(lambda: c.output() != "", "the routine")
+    png = c.browser.cdp("Page.captureScreenshot", {"format": "png"})["data"]
+    with open(os.path.join(ROOT, "docs", "screenshot-web.png"), "wb") as f:
+        f.write(base64.b64decode(png))
+    c.browser.cdp("Emulation.clearDeviceMetricsOverride")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("cli", help="the kavrin-cli to compare with")
+    parser.add_argument("--site", default=SITE, help="the built site (default build-web/site)")
+    parser.add_argument("--screenshot", action="store_true", help="renew docs/screenshot-web.png")
+    parser.add_argument("-k", help="run only the tests whose name holds this")
+    options = parser.parse_args()
+    c = Context(os.path.abspath(options.cli), options.site)
+    passed = failed = 0
+    try:
+        for test in TESTS:
+            if options.k and options.k not in test.__name__:
+                continue
+            try:
+                test(c)
+                passed += 1
+                print("ok     " + test.__name__, flush=True)
+            except Failure as e:
+                failed += 1
+                print("FAILED %s: %s" % (test.__name__, e), flush=True)
+            except Exception:
+                failed += 1
+                print("FAILED %s:\n%s" % (test.__name__, traceback.format_exc()), flush=True)
+        if options.screenshot:
+            screenshot(c)
+    finally:
+        c.close()
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,196 @@
+// The page: reads the form, asks the engine, shows the routine or the engine's message, and keeps
+// the inputs in the address.
+import { TEXTS, LANGUAGES, message } from './i18n.js';
+import { DEFAULTS, CHOICES, toFragment, fromFragment, fileNameFor } from './address.js';
+import { createLineView } from './lineview.js';
+
+const $ = (id) => document.getElementById(id);
+const TEXT_FIELDS = ['frequency', 'delay', 'label', 'counter'];
+
+let engine = null;
+let lang = 'cs';
+let shownError = null; // the engine's Czech message on show, translated on each language switch
+let shown = null; // what the output shows: { inputs, words, fillerInstructions, loopWords }
+let engineFailed = false;
+const view = createLineView($('output'));
+
+function readInputs() {
+  const inputs = {};
+  for (const field of TEXT_FIELDS) inputs[field] = $(field).value;
+  inputs.countCallReturn = $('count-call-return').checked;
+  for (const field of Object.keys(CHOICES)) inputs[field] = $(field).value;
+  return inputs;
+}
+
+function writeInputs(inputs) {
+  for (const field of TEXT_FIELDS) $(field).value = inputs[field];
+  $('count-call-return').checked = inputs.countCallReturn;
+  for (const field of Object.keys(CHOICES)) $(field).value = inputs[field];
+}
+
+function texts() {
+  return TEXTS[lang];
+}
+
+/** Sets an element's text only when it changes, so that an alert is not announced again. */
+function show(id, text) {
+  if ($(id).textContent !== text) $(id).textContent = text;
+}
+
+function render() {
+  const t = texts();
+  document.documentElement.lang = lang;
+  document.title = t.title;
+  for (const element of document.querySelectorAll('[data-t]')) {
+    element.textContent = t[element.dataset.t];
+  }
+  const other = lang === 'cs' ? 'en' : 'cs';
+  $('language').textContent = t.language;
+  $('language').lang = other;
+  $('language').setAttribute('aria-label', t.languageLabel);
+  show('status', engine || engineFailed ? '' : t.loading);
+  show('error', engineFailed ? t.engineFailed : shownError ? message(lang, shownError) : '');
+  $('summary').hidden = !shown;
+  show('words', shown ? t.words(shown.words) : '');
+  const hint = shown && shown.inputs.filler === 'goto' && shown.fillerInstructions > 12;
+  $('loop-hint').hidden = !hint;
+  show('loop-words', hint ? t.loopWords(shown.loopWords) : '');
+  $('copy').disabled = $('download').disabled = !shown;
+}
+
+/** Where a computation leaves the address: a new history entry, the current one, or as it is. */
+const HISTORY = { push: 'push', replace: 'replace', keep: 'keep' };
+
+function compute(inputs, history) {
+  performance.clearMarks('kavrin-engine-start');
+  performance.clearMeasures('kavrin-engine');
+  performance.mark('kavrin-engine-start');
+  const result = engine.compute({ ...inputs, timesW: false });
+  performance.measure('kavrin-engine', 'kavrin-engine-start');
+  show('notice', '');
+  if (!result.ok) {
+    // The output keeps what it showed.
+    shownError = result.message;
+    render();
+    return;
+  }
+  shownError = null;
+  view.setText(result.routine);
+  shown = {
+    inputs,
+    words: result.words,
+    fillerInstructions: result.fillerInstructions,
+    loopWords: result.loopWords,
+  };
+  render();
+  const fragment = toFragment(inputs, lang);
+  if (history === HISTORY.push && location.hash !== fragment) {
+    window.history.pushState(null, '', fragment);
+  } else if (history !== HISTORY.keep) {
+    window.history.replaceState(null, '', fragment);
+  }
+}
+
+/** Shows what the address holds: its inputs computed, or the defaults and an empty output. */
+function followAddress(history) {
+  const { inputs } = fromFragment(location.hash);
+  if (inputs) {
+    writeInputs(inputs);
+    if (engine) compute(inputs, history);
+    return;
+  }
+  writeInputs(DEFAULTS);
+  shown = null;
+  shownError = null;
+  view.setText('');
+  render();
+}
+
+function setLanguage(next) {
+  lang = next;
+  show('notice', '');
+  render();
+  const { inputs } = fromFragment(location.hash);
+  const fragment = inputs ? toFragment(inputs, lang) : lang === 'cs' ? '' : '#lang=' + lang;
+  window.history.replaceState(null, '', fragment || location.pathname + location.search);
+}
+
+function notice(text) {
+  show('notice', text);
+}
+
+async function copyOutput() {
+  const text = view.value;
+  try {
+    await navigator.clipboard.writeText(text);
+  } catch {
+    // Without the asynchronous clipboard (an older browser, or no permission) the copy command
+    // on a hidden text area does the same.
+    const area = document.createElement('textarea');
+    area.value = text;
+    area.setAttribute('readonly', '');
+    area.className = 'offscreen';
+    document.body.append(area);
+    area.select();
+    const copied = document.execCommand('copy');
+    area.remove();
+    $('copy').focus();
+    if (!copied) return notice(texts().copyFailed);
+  }
+  notice(texts().copied);
+}
+
+function downloadOutput() {
+  const name = fileNameFor(shown.inputs.label);
+  // The file ends in a line feed, as kavrin-cli's output does.
+  const url = URL.createObjectURL(new Blob([view.value + '\n'], { type: 'text/plain' }));
+  const link = document.createElement('a');
+  link.href = url;
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+  notice(texts().downloaded(name));
+}
+
+function start() {
+  performance.mark('kavrin-page-start');
+  const address = fromFragment(location.hash);
+  if (address.lang && LANGUAGES.includes(address.lang)) lang = address.lang;
+  if (address.inputs) writeInputs(address.inputs);
+  render();
+
+  $('form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    if (engine) compute(readInputs(), HISTORY.push);
+  });
+  $('language').addEventListener('click', () => setLanguage(lang === 'cs' ? 'en' : 'cs'));
+  $('copy').addEventListener('click', copyOutput);
+  $('download').addEventListener('click', downloadOutput);
+  $('switch-loop').addEventListener('click', () => {
+    $('filler').value = 'loop';
+    compute(readInputs(), HISTORY.push);
+    $('output').focus();
+  });
+  window.addEventListener('popstate', () => followAddress(HISTORY.keep));
+
+  const ready = typeof createKavrinEngine === 'function'
+    ? createKavrinEngine() // eslint-disable-line no-undef
+    : Promise.reject(new Error('kavrin-engine.js is missing'));
+  ready.then(
+    (module) => {
+      engine = module;
+      $('compute').disabled = false;
+      performance.mark('kavrin-ready');
+      render();
+      if (fromFragment(location.hash).inputs) followAddress(HISTORY.replace);
+    },
+    () => {
+      engineFailed = true;
+      render();
+    },
+  );
+}
+
+start();
