@@ -275,11 +275,15 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
     return out;
 }
 
-std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
+std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler)
 {
     // Each loop level: MOVLW, MOVWF, DECFSZ and the jump back; then the filler and the return.
-    const std::int32_t once =
-        4 * plan.Levels + PlanFiller(plan.PadCycles, format.filler).Words() + 1;
+    return 4 * plan.Levels + PlanFiller(plan.PadCycles, filler).Words() + 1;
+}
+
+std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
+{
+    const std::int32_t once = RoutineWords(plan, format.filler);
     if (!format.timesW)
         return once;
     // MOVWF, the units counter's DECFSZ and jump; the tail's two-cycle word and jump back.

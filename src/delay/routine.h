@@ -62,4 +62,6 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
 
 /// Instruction words of that routine: loop block, filler and return, and the unit loop.
 std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format);
+/// Instruction words of a routine that waits once: loop block, filler and return.
+std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler);
 } // namespace kavrin
