@@ -159,21 +159,19 @@ struct Writer
     const Operands operands;
     int padLabels = 0; // filler loop labels written so far
 
-    void Header(const DelayPlan& plan, double delayMs)
+    /// The header comment and the empty line after it; with W units, a second line says so.
+    void Header(const DelayPlan& plan, double delayMs, bool timesW)
     {
         // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
         fmt::format_to(std::back_inserter(out),
-                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n\n", plan.ApproxDelayMs,
+                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n", plan.ApproxDelayMs,
                        ErrorPercent(plan, delayMs));
-    }
-
-    void TimesWHeader(const DelayPlan& plan)
-    {
-        out.pop_back(); // the header's empty line follows this one
-        out += plan.CallReturnCounted
-                   ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n\n"
-                   : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and RETURN"
-                     "\n\n";
+        if (timesW)
+            out += plan.CallReturnCounted
+                       ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
+                       : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and "
+                         "RETURN\n";
+        out += '\n';
     }
 
     void Label()
@@ -258,9 +256,7 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
     const LayoutForm& layout = LayoutOf(format.syntax);
     const CoreForm& core = CoreOf(format.core);
     Writer writer{out, label, counter, layout, core, OperandsOf(layout, core)};
-    writer.Header(plan, delayMs);
-    if (format.timesW)
-        writer.TimesWHeader(plan);
+    writer.Header(plan, delayMs, format.timesW);
     writer.Label();
     if (format.timesW)
         writer.Unit(UnitLoopHead);
