@@ -19,9 +19,11 @@ inline constexpr std::int32_t CallReturnCycles = 4;
 /// The outcome of the loop search, written out by `WriteDelayRoutine`.
 struct DelayPlan
 {
-    std::int32_t CycleCount = 0;    ///< N: whole instruction cycles in the wanted delay
-    double ApproxDelayMs = 0;       ///< N cycles in milliseconds
-    std::int32_t TargetCycles = 0;  ///< cycles for loops plus filler: N, or N - 4 with CALL/RETURN
+    std::int32_t CycleCount = 0; ///< N: whole instruction cycles in the wanted delay
+    double ApproxDelayMs = 0;    ///< N cycles in milliseconds
+    /// Cycles for loops plus filler: N, or N - 4 with CALL/RETURN; for the body of one unit of a
+    /// routine that waits W units, N - 3, or N - 7 with CALL/RETURN.
+    std::int32_t TargetCycles = 0;
     int Levels = 2;                 ///< 2 or 3 nested loops
     int OuterCount = 1;             ///< 1..255
     int MiddleCount = 0;            ///< 1..255 with three levels; 0 (unused) with two
