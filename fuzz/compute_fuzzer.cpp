@@ -1,8 +1,10 @@
 // libFuzzer target for the compute command. The fuzz input is one flag byte (bit 0: CALL and
 // RETURN counted, bit 1: gputils layout, bit 2: loop filler, bits 3-4: core, 1 baseline,
-// 2 PIC18, else midrange) followed by the frequency, delay, label and counter texts, separated by
-// zero bytes; missing texts are empty. Every result must be one of the known messages or a
-// well-formed routine whose loops and filler take exactly the target cycles.
+// 2 PIC18, else midrange, bit 5: the routine waits W units) followed by the frequency, delay,
+// label and counter texts, separated by zero bytes; missing texts are empty. After one more zero
+// byte, the next byte is the W the routine is run with (0 when missing). Every result must be one
+// of the known messages or a well-formed routine whose loops and filler take exactly the target
+// cycles, W times the unit's with the unit loop.
 
 #include <algorithm>
 #include <array>
@@ -43,6 +45,7 @@ struct FuzzInput
 {
     kavrin::ComputeInput input;
     kavrin::RoutineFormat format;
+    int w = 0; ///< the W register at the CALL
 };
 
 FuzzInput Split(const std::uint8_t* data, std::size_t size)
@@ -58,6 +61,7 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
     fuzz.format.core = core == 1   ? kavrin::PicCore::Baseline
                        : core == 2 ? kavrin::PicCore::Pic18
                                    : kavrin::PicCore::Midrange;
+    fuzz.format.timesW = (data[0] & 32) != 0;
     std::array<std::string*, 4> texts{&fuzz.input.frequency, &fuzz.input.delay, &fuzz.input.label,
                                       &fuzz.input.counter};
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -67,6 +71,8 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
         *text = std::string(rest.substr(0, end));
         rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     }
+    if (!rest.empty())
+        fuzz.w = static_cast<unsigned char>(rest[0]);
     return fuzz;
 }
 
@@ -131,7 +137,7 @@ kavrin::DelayPlan BestThreeLevels(std::int32_t target)
     return best;
 }
 
-void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn)
+void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn, bool timesW)
 {
     const std::string counts = std::to_string(plan.OuterCount) + "/" +
                                std::to_string(plan.MiddleCount) + "/" +
@@ -139,9 +145,13 @@ void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn)
     Expect(plan.Levels == 2 || plan.Levels == 3, "levels", std::to_string(plan.Levels));
     Expect(InRange(plan.OuterCount) && InRange(plan.InnerCount), "loop count", counts);
     Expect(plan.Levels == 2 || InRange(plan.MiddleCount), "middle count", counts);
-    Expect(plan.TargetCycles ==
-               std::int64_t{plan.CycleCount} - (countCallReturn ? kavrin::CallReturnCycles : 0),
-           "target", std::to_string(plan.TargetCycles));
+    // With W units the plan is one unit's body: the unit loop takes 3 cycles of each unit, and 4
+    // more with CALL and RETURN counted.
+    const std::int64_t outside =
+        timesW ? (countCallReturn ? 7 : 3) : (countCallReturn ? kavrin::CallReturnCycles : 0);
+    Expect(plan.CallReturnCounted == countCallReturn, "CALL and RETURN counted");
+    Expect(plan.TargetCycles == std::int64_t{plan.CycleCount} - outside, "target",
+           std::to_string(plan.TargetCycles));
     Expect(plan.TargetCycles >= kavrin::MinTargetCycles &&
                plan.TargetCycles <= kavrin::MaxTargetCycles,
            "target out of range", std::to_string(plan.TargetCycles));
@@ -182,7 +192,7 @@ bool PlainName(const std::string& name)
 }
 
 void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& input,
-               const kavrin::RoutineFormat& format)
+               const kavrin::RoutineFormat& format, int w)
 {
     const std::string& text = routine.text;
     const kavrin::DelayPlan& plan = routine.plan;
@@ -190,8 +200,12 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
     const bool pic18 = format.core == kavrin::PicCore::Pic18;
     const bool loop = format.filler == kavrin::FillerKind::Loop;
     Expect(text.compare(0, HeaderStart.size(), HeaderStart) == 0, "header", text.substr(0, 40));
-    const std::string end = std::string(gputils ? "\n\t" : "\n") +
-                            (format.core == kavrin::PicCore::Baseline ? "RETLW\t0" : "RETURN");
+    // With W units counted with CALL and RETURN, the tail follows the return.
+    const bool tail = format.timesW && input.countCallReturn;
+    const std::string end =
+        tail ? std::string(pic18 ? "\tBRA\t" : "\tGOTO\t") + input.label + "_UNIT"
+             : std::string(gputils ? "\n\t" : "\n") +
+                   (format.core == kavrin::PicCore::Baseline ? "RETLW\t0" : "RETURN");
     Expect(text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0,
            "text does not end with the return");
 
@@ -200,28 +214,40 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
         input.counter.find('\n') != std::string::npos)
         return;
     const std::vector<std::string_view> lines = Lines(text);
-    const std::size_t blockLines = plan.Levels == 3 ? 16 : 11;
+    // Lines: the header (one more with W units) and an empty line, the label, with W units the
+    // MOVWF and the unit label, the loop block, the filler, with W units DECFSZ and the jump,
+    // the return, and with the tail its label and two instructions.
+    const std::size_t headerLines = format.timesW ? 3 : 2;
+    const std::size_t labelLine = headerLines;
+    const std::size_t unitLines = format.timesW ? 2 : 0;
+    const std::size_t blockLines = plan.Levels == 3 ? 15 : 10;
+    const std::size_t closingLines = (format.timesW ? 3 : 1) + (tail ? 3 : 0);
     const kavrin::FillerPlan filler = kavrin::PlanFiller(plan.PadCycles, format.filler);
-    Expect(routine.words == 4 * plan.Levels + filler.Words() + 1, "words",
+    const int unitWords = format.timesW ? (tail ? 5 : 3) : 0;
+    Expect(routine.words == 4 * plan.Levels + filler.Words() + 1 + unitWords, "words",
            std::to_string(routine.words));
-    Expect(lines.size() >= 2 + blockLines + 1, "line count", std::to_string(lines.size()));
+    const std::size_t fixedLines = headerLines + 1 + unitLines + blockLines + closingLines;
+    Expect(lines.size() >= fixedLines, "line count", std::to_string(lines.size()));
     Expect(lines[0].size() >= 2 && lines[0].substr(lines[0].size() - 2) == "% ", "header end");
-    Expect(lines[1].empty() && lines[2] == input.label, "label line");
+    Expect(!format.timesW || lines[1].compare(0, 16, "; Waits W times ") == 0, "W header line");
+    Expect(lines[labelLine - 1].empty() && lines[labelLine] == input.label, "label line");
+    const std::size_t firstBlockLine = labelLine + 1 + unitLines;
 
     std::vector<int> counts{plan.OuterCount, plan.InnerCount};
     if (plan.Levels == 3)
         counts.insert(counts.begin() + 1, plan.MiddleCount);
     for (std::size_t level = 0; level < counts.size(); ++level)
-        Expect(lines[3 + 3 * level] == CountLine(static_cast<int>(level) + 1, counts[level]),
-               "MOVLW count differs from the plan", std::string(lines[3 + 3 * level]));
+        Expect(lines[firstBlockLine + 3 * level] ==
+                   CountLine(static_cast<int>(level) + 1, counts[level]),
+               "MOVLW count differs from the plan", std::string(lines[firstBlockLine + 3 * level]));
 
     if (!loop)
     {
         const std::size_t fillerLines =
             static_cast<std::size_t>(plan.PadCycles / 2 + plan.PadCycles % 2);
-        Expect(lines.size() == 2 + blockLines + fillerLines + 1, "line count",
+        Expect(lines.size() == fixedLines + fillerLines, "line count",
                std::to_string(lines.size()));
-        const std::size_t firstFiller = 2 + blockLines;
+        const std::size_t firstFiller = firstBlockLine + blockLines;
         for (std::size_t i = 0; i < fillerLines; ++i)
         {
             const bool nop = plan.PadCycles % 2 != 0 && i + 1 == fillerLines;
@@ -234,18 +260,27 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
 
     // The text run instruction by instruction: loops, filler and return take the target and the
     // return's two cycles; the filler loads counts of 1 to 255 and has at most 12 instructions.
+    // With W units, the call takes W x N + 4 cycles (W x N with CALL and RETURN counted), the
+    // counter's run two less (it starts after the CALL).
     if (!PlainName(input.label) || !PlainName(input.counter))
         return;
-    const kavrin::reference::CycleCount count = kavrin::reference::CountCycles(text, format.core);
+    const kavrin::reference::CycleCount count =
+        kavrin::reference::CountCycles(text, format.core, true, {{"W", w}});
     Expect(count.error.empty(), "cycle counter", count.error);
-    Expect(count.cycles == std::int64_t{plan.TargetCycles} + 2, "counted cycles != target + 2",
-           std::to_string(count.cycles) + " for " + std::to_string(plan.TargetCycles));
+    const std::int64_t units = w == 0 ? 256 : w;
+    const std::int64_t expected =
+        format.timesW
+            ? units * plan.CycleCount + (input.countCallReturn ? 0 : kavrin::CallReturnCycles) - 2
+            : std::int64_t{plan.TargetCycles} + 2;
+    Expect(count.cycles == expected, "counted cycles differ",
+           std::to_string(count.cycles) + " for " + std::to_string(expected) +
+               ", W = " + std::to_string(w));
     Expect(count.instructions == routine.words, "instructions != words",
            std::to_string(count.instructions));
     for (std::size_t i = static_cast<std::size_t>(plan.Levels); i < count.loaded.size(); ++i)
         Expect(InRange(count.loaded[i]), "filler count", std::to_string(count.loaded[i]));
     if (loop)
-        Expect(count.instructions - (4 * plan.Levels + 1) <= 12, "loop filler too long",
+        Expect(count.instructions - (4 * plan.Levels + 1 + unitWords) <= 12, "loop filler too long",
                std::to_string(count.instructions));
 }
 } // namespace
@@ -265,7 +300,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                kavrin::CheckName(fuzz.input.label) == kavrin::NameProblem::Ok &&
                kavrin::CheckName(fuzz.input.counter) == kavrin::NameProblem::Ok,
            "a refused field led to a routine");
-    CheckPlan(routine.plan, fuzz.input.countCallReturn);
-    CheckText(routine, fuzz.input, fuzz.format);
+    CheckPlan(routine.plan, fuzz.input.countCallReturn, fuzz.format.timesW);
+    CheckText(routine, fuzz.input, fuzz.format, fuzz.w);
     return 0;
 }

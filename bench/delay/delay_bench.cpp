@@ -66,6 +66,18 @@ void BM_ComputeCommandWorstCase(benchmark::State& state)
 }
 BENCHMARK(BM_ComputeCommandWorstCase)->Unit(benchmark::kMillisecond);
 
+// The routine that waits W units of the largest delay: one more loop search, for its body.
+void BM_ComputeCommandTimesWWorstCase(benchmark::State& state)
+{
+    const kavrin::ComputeInput input{"4", "50005.2465"};
+    kavrin::RoutineFormat format;
+    format.filler = kavrin::FillerKind::Loop;
+    format.timesW = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(kavrin::RunComputeCommand(input, format));
+}
+BENCHMARK(BM_ComputeCommandTimesWWorstCase)->Unit(benchmark::kMillisecond);
+
 void BM_CliEndToEndWorstCase(benchmark::State& state)
 {
     const std::string command =

@@ -101,6 +101,10 @@ void DefineOptions(CLI::App& app, Options& options)
     AddWordOption(app, "--core", options.format.core, CoreWords,
                   "PIC core: baseline (ends in RETLW 0), midrange (also enhanced midrange) or "
                   "pic18 (BRA for the jumps)");
+    app.add_flag(
+        "--times-w", options.format.timesW,
+        "Wait W times the delay, W being the W register at the CALL (0 for 256); the units "
+        "left are counted in COUNTER followed by W (CNTW)");
     app.add_flag("--json", options.json, "Print the plan and the routine as one JSON object");
     app.set_version_flag("--version", "kavrin-cli " KAVRIN_VERSION);
 }
@@ -120,9 +124,16 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
         {"error_percent", routine.errorPercent},
         {"filler", WordOf(FillerWords, format.filler)},
         {"core", WordOf(CoreWords, format.core)},
-        {"words", routine.words},
-        {"routine", routine.text},
     };
+    if (format.timesW)
+    {
+        // The call takes W x unit_cycles + fixed_cycles, from the CALL to the instruction after it.
+        json["times_w"] = true;
+        json["unit_cycles"] = plan.CycleCount;
+        json["fixed_cycles"] = plan.CallReturnCounted ? 0 : kavrin::CallReturnCycles;
+    }
+    json["words"] = routine.words;
+    json["routine"] = routine.text;
     return json.dump(2);
 }
 
@@ -210,7 +221,7 @@ int main(int argc, char** argv)
         std::cerr << "kavrin-cli: " << error.what() << "\n"
                   << "Usage: kavrin-cli [-f MHZ] [-d MS] [-l LABEL] [-c COUNTER] "
                      "[--count-call-return] [--syntax classic|gputils] [--filler goto|loop]\n"
-                     "                  [--core baseline|midrange|pic18] [--json]\n"
+                     "                  [--core baseline|midrange|pic18] [--times-w] [--json]\n"
                   << "Run with --help for more information.\n";
         return ExitUsage;
     }

@@ -49,7 +49,9 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     if (auto error = NameError(input.label, LabelMessages))
         return *error;
 
-    const PlanResult planned = PlanDelay(*frequency, *delay, input.countCallReturn);
+    PlanResult planned = PlanDelay(*frequency, *delay, input.countCallReturn);
+    if (format.timesW && std::holds_alternative<DelayPlan>(planned))
+        planned = PlanUnitBody(std::get<DelayPlan>(planned));
     if (const auto* failure = std::get_if<DelayFailure>(&planned))
         return ComputeError{FailureMessage(*failure)};
 
@@ -58,7 +60,7 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     routine.delayMs = *delay;
     routine.errorPercent = ErrorPercent(routine.plan, *delay);
     routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, format);
-    routine.words = RoutineWords(routine.plan, format.filler);
+    routine.words = RoutineWords(routine.plan, format);
     return routine;
 }
 } // namespace kavrin

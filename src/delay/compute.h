@@ -39,6 +39,8 @@ struct ComputeError
 using ComputeResult = std::variant<DelayRoutine, ComputeError>;
 
 /// Runs the tests in the user's order (frequency, delay, counter name, label name, plan) and
-/// stops at the first failure; otherwise plans and writes the routine in `format`.
+/// stops at the first failure; otherwise plans and writes the routine in `format`. With
+/// `format.timesW` the plan is one unit's body (`PlanUnitBody`), and a delay too short for the
+/// unit loop is too small.
 ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& format = {});
 } // namespace kavrin

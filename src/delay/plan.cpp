@@ -129,9 +129,24 @@ PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn)
 
     DelayPlan plan = PlanLoops(static_cast<std::int32_t>(target));
     plan.CycleCount = budget.cycles;
+    plan.CallReturnCounted = countCallReturn;
     plan.ApproxDelayMs =
         detail::ComputeApproxDelayMs<detail::Extended>(frequencyMHz, budget.cycles);
     return plan;
+}
+
+PlanResult PlanUnitBody(const DelayPlan& unit)
+{
+    const std::int32_t outside = UnitLoopCycles + (unit.CallReturnCounted ? UnitTailCycles : 0);
+    // N is at most MaxTargetCycles + 4, so the body never exceeds the largest target.
+    const std::int64_t target = std::int64_t{unit.CycleCount} - outside;
+    if (target < MinTargetCycles)
+        return DelayFailure::DelayTooSmall;
+    DelayPlan body = PlanLoops(static_cast<std::int32_t>(target));
+    body.CycleCount = unit.CycleCount;
+    body.ApproxDelayMs = unit.ApproxDelayMs;
+    body.CallReturnCounted = unit.CallReturnCounted;
+    return body;
 }
 
 const char* FailureMessage(DelayFailure failure)

@@ -19,14 +19,17 @@ inline constexpr std::int32_t CallReturnCycles = 4;
 /// The outcome of the loop search, written out by `WriteDelayRoutine`.
 struct DelayPlan
 {
-    std::int32_t CycleCount = 0;   ///< N: whole instruction cycles in the wanted delay
-    double ApproxDelayMs = 0;      ///< N cycles in milliseconds
-    std::int32_t TargetCycles = 0; ///< cycles for loops plus filler: N, or N - 4 with CALL/RETURN
-    int Levels = 2;                ///< 2 or 3 nested loops
-    int OuterCount = 1;            ///< 1..255
-    int MiddleCount = 0;           ///< 1..255 with three levels; 0 (unused) with two
-    int InnerCount = 1;            ///< 1..255
-    std::int32_t PadCycles = 0;    ///< filler cycles: TargetCycles minus the loop cost
+    std::int32_t CycleCount = 0; ///< N: whole instruction cycles in the wanted delay
+    double ApproxDelayMs = 0;    ///< N cycles in milliseconds
+    /// Cycles for loops plus filler: N, or N - 4 with CALL/RETURN; for the body of one unit of a
+    /// routine that waits W units, N - 3, or N - 7 with CALL/RETURN.
+    std::int32_t TargetCycles = 0;
+    int Levels = 2;                 ///< 2 or 3 nested loops
+    int OuterCount = 1;             ///< 1..255
+    int MiddleCount = 0;            ///< 1..255 with three levels; 0 (unused) with two
+    int InnerCount = 1;             ///< 1..255
+    std::int32_t PadCycles = 0;     ///< filler cycles: TargetCycles minus the loop cost
+    bool CallReturnCounted = false; ///< the CALL and RETURN count towards the delay
 };
 
 enum class DelayFailure
@@ -44,6 +47,20 @@ PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn);
 /// Loop counts and filler for `targetCycles` (MinTargetCycles..MaxTargetCycles): the fields
 /// from `TargetCycles` on; `CycleCount` and `ApproxDelayMs` are left for the caller.
 DelayPlan PlanLoops(std::int32_t targetCycles);
+
+/// A routine that waits W units of a delay of N cycles runs one body (loop block and filler) per
+/// unit. Each unit spends this much outside its body: the DECFSZ of the units counter and the
+/// jump back, or on the last unit the MOVWF that loads the counter on entry and the skip.
+inline constexpr std::int32_t UnitLoopCycles = 3;
+/// With CALL and RETURN counted, every unit but the last also jumps out of the unit loop, spends
+/// two cycles and jumps back; the last unit spends those 4 cycles in the CALL and the RETURN.
+inline constexpr std::int32_t UnitTailCycles = CallReturnCycles;
+
+/// The body of one unit of a routine that waits W units of `unit` (a plan from PlanDelay): the
+/// loop counts and filler for N - 3 cycles, N - 7 with CALL and RETURN counted. `CycleCount`,
+/// `ApproxDelayMs` and `CallReturnCounted` stay the unit's. DelayTooSmall when the body would be
+/// shorter than MinTargetCycles (N below 11, or 15 with CALL and RETURN counted).
+PlanResult PlanUnitBody(const DelayPlan& unit);
 
 /// The user-visible text of a failure.
 const char* FailureMessage(DelayFailure failure);

@@ -20,11 +20,14 @@ struct LayoutForm
     /// layout, none for gpasm, which takes only column-1 labels.
     std::string_view labelIndent[3];
     std::string_view returnIndent;
+    /// Every file-register operand names its destination (and on PIC18 its access bit), so that
+    /// gpasm has no default to note.
+    bool explicitOperands;
 };
 
 constexpr LayoutForm Layouts[] = {
-    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, ""},
-    /* Gputils */ {{"", "", ""}, "\t"},
+    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, "", false},
+    /* Gputils */ {{"", "", ""}, "\t", true},
 };
 
 /// The pieces in which the cores differ.
@@ -33,12 +36,14 @@ struct CoreForm
     std::string_view jump;      ///< the loop jump back, two cycles and one word
     std::string_view twoCycles; ///< one word that does nothing for two cycles
     std::string_view ret;       ///< the closing return, two cycles
+    std::string_view access;    ///< the operand that names the access bank, if the core has one
 };
 
 constexpr CoreForm Cores[] = {
-    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0"},
-    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN"},
-    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN"}, // PIC18 addresses count bytes: $+2 is the next word
+    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", ""},
+    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", ""},
+    // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM.
+    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0"},
 };
 
 const LayoutForm& LayoutOf(RoutineSyntax syntax)
@@ -50,37 +55,53 @@ const CoreForm& CoreOf(PicCore core)
     return Cores[static_cast<int>(core)];
 }
 
+/// What follows a file register in the texts below: {mw} after MOVWF, {df} after DECFSZ, {df3}
+/// after the DECFSZ of the three-level block's outermost counter, which the classic layout writes
+/// without ",1" (the assembler's default destination is the file register).
+struct Operands
+{
+    std::string mw;
+    std::string df;
+    std::string df3;
+};
+
+Operands OperandsOf(const LayoutForm& layout, const CoreForm& core)
+{
+    Operands operands;
+    operands.mw = layout.explicitOperands ? std::string(core.access) : std::string();
+    operands.df = ",1" + operands.mw;
+    operands.df3 = layout.explicitOperands ? operands.df : std::string();
+    return operands;
+}
+
 constexpr std::string_view NopFiller = "\tnop\n"; // one cycle
 
-// The loop blocks. The outermost DECFSZ of the three-level block has no ",1": the assembler's
-// default destination is the file register.
-constexpr std::string_view TwoLevelBlock = "{label}\n"
-                                           "\tMOVLW\tD'{outer}'\n"
-                                           "\tMOVWF\t{counter}2\n"
+// The loop blocks, after the routine's label.
+constexpr std::string_view TwoLevelBlock = "\tMOVLW\tD'{outer}'\n"
+                                           "\tMOVWF\t{counter}2{mw}\n"
                                            "{l1}{label}_LOOP1\n"
                                            "\t\tMOVLW\tD'{inner}'\n"
-                                           "\t\tMOVWF\t{counter}1\n"
+                                           "\t\tMOVWF\t{counter}1{mw}\n"
                                            "{l2}{label}_LOOP2\n"
-                                           "\t\t\tDECFSZ\t{counter}1,1\n"
+                                           "\t\t\tDECFSZ\t{counter}1{df}\n"
                                            "\t\t{jump}\t{label}_LOOP2\n"
-                                           "\tDECFSZ\t{counter}2,1\n"
+                                           "\tDECFSZ\t{counter}2{df}\n"
                                            "\t{jump}\t{label}_LOOP1\n";
 
-constexpr std::string_view ThreeLevelBlock = "{label}\n"
-                                             "\tMOVLW\tD'{outer}'\n"
-                                             "\tMOVWF\t{counter}3\n"
+constexpr std::string_view ThreeLevelBlock = "\tMOVLW\tD'{outer}'\n"
+                                             "\tMOVWF\t{counter}3{mw}\n"
                                              "{l1}{label}_LOOP1\n"
                                              "\t\tMOVLW\tD'{middle}'\n"
-                                             "\t\tMOVWF\t{counter}2\n"
+                                             "\t\tMOVWF\t{counter}2{mw}\n"
                                              "{l2}{label}_LOOP2\n"
                                              "\t\t\tMOVLW\tD'{inner}'\n"
-                                             "\t\t\tMOVWF\t{counter}1\n"
+                                             "\t\t\tMOVWF\t{counter}1{mw}\n"
                                              "{l3}{label}_LOOP3\n"
-                                             "\t\t\t\tDECFSZ\t{counter}1,1\n"
+                                             "\t\t\t\tDECFSZ\t{counter}1{df}\n"
                                              "\t\t\t{jump}\t{label}_LOOP3\n"
-                                             "\t\tDECFSZ\t{counter}2,1\n"
+                                             "\t\tDECFSZ\t{counter}2{df}\n"
                                              "\t\t{jump}\t{label}_LOOP2\n"
-                                             "\tDECFSZ\t{counter}3\n"
+                                             "\tDECFSZ\t{counter}3{df3}\n"
                                              "\t{jump}\t{label}_LOOP1\n";
 
 // The filler's loops, laid out like the loop block. {a} and {b} number their labels
@@ -93,27 +114,40 @@ struct FillerLoop
 
 // Counter 2 loaded, counter 1 counting 256 passes from zero on each of its passes.
 constexpr FillerLoop NestedLoop{"\tMOVLW\tD'{count}'\n"
-                                "\tMOVWF\t{counter}2\n"
+                                "\tMOVWF\t{counter}2{mw}\n"
                                 "{l1}{label}_PAD{a}\n"
                                 "{l2}{label}_PAD{b}\n"
-                                "\t\t\tDECFSZ\t{counter}1,1\n"
+                                "\t\t\tDECFSZ\t{counter}1{df}\n"
                                 "\t\t{jump}\t{label}_PAD{b}\n"
-                                "\tDECFSZ\t{counter}2,1\n"
+                                "\tDECFSZ\t{counter}2{df}\n"
                                 "\t{jump}\t{label}_PAD{a}\n",
                                 2};
 
 // Counter 1 counting 256 passes from zero.
 constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}\n"
-                              "\t\tDECFSZ\t{counter}1,1\n"
+                              "\t\tDECFSZ\t{counter}1{df}\n"
                               "\t{jump}\t{label}_PAD{a}\n",
                               1};
 
 constexpr FillerLoop CountedLoop{"\tMOVLW\tD'{count}'\n"
-                                 "\tMOVWF\t{counter}1\n"
+                                 "\tMOVWF\t{counter}1{mw}\n"
                                  "{l1}{label}_PAD{a}\n"
-                                 "\t\tDECFSZ\t{counter}1,1\n"
+                                 "\t\tDECFSZ\t{counter}1{df}\n"
                                  "\t{jump}\t{label}_PAD{a}\n",
                                  1};
+
+// The unit loop of a routine that waits W units: the count from W, one body per unit.
+constexpr std::string_view UnitLoopHead = "\tMOVWF\t{units}{mw}\n"
+                                          "{l1}{label}_UNIT\n";
+constexpr std::string_view UnitLoopEnd = "\tDECFSZ\t{units}{df}\n"
+                                         "\t{jump}\t{label}_UNIT\n";
+// With CALL and RETURN counted, every unit but the last leaves the loop for the tail below.
+constexpr std::string_view UnitLoopEndToTail = "\tDECFSZ\t{units}{df}\n"
+                                               "\t{jump}\t{label}_NEXT\n";
+constexpr std::string_view UnitTail = "\n"
+                                      "{l1}{label}_NEXT\n"
+                                      "\t{two}\n"
+                                      "\t{jump}\t{label}_UNIT";
 
 struct Writer
 {
@@ -122,14 +156,37 @@ struct Writer
     std::string_view counter;
     const LayoutForm& layout;
     const CoreForm& core;
+    const Operands operands;
     int padLabels = 0; // filler loop labels written so far
 
-    void Header(const DelayPlan& plan, double delayMs)
+    /// The header comment and the empty line after it; with W units, a second line says so.
+    void Header(const DelayPlan& plan, double delayMs, bool timesW)
     {
         // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
         fmt::format_to(std::back_inserter(out),
-                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n\n", plan.ApproxDelayMs,
+                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n", plan.ApproxDelayMs,
                        ErrorPercent(plan, delayMs));
+        if (timesW)
+            out += plan.CallReturnCounted
+                       ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
+                       : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and "
+                         "RETURN\n";
+        out += '\n';
+    }
+
+    void Label()
+    {
+        out += label;
+        out += '\n';
+    }
+
+    /// One of the unit loop's texts.
+    void Unit(std::string_view text)
+    {
+        fmt::format_to(std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
+                       fmt::arg("units", UnitsCounterName(counter)), fmt::arg("mw", operands.mw),
+                       fmt::arg("df", operands.df), fmt::arg("jump", core.jump),
+                       fmt::arg("two", core.twoCycles), fmt::arg("l1", layout.labelIndent[0]));
     }
 
     void LoopBlock(const DelayPlan& plan)
@@ -139,7 +196,9 @@ struct Writer
                        fmt::arg("label", label), fmt::arg("counter", counter),
                        fmt::arg("outer", plan.OuterCount), fmt::arg("middle", plan.MiddleCount),
                        fmt::arg("inner", plan.InnerCount), fmt::arg("jump", core.jump),
-                       fmt::arg("l1", layout.labelIndent[0]), fmt::arg("l2", layout.labelIndent[1]),
+                       fmt::arg("mw", operands.mw), fmt::arg("df", operands.df),
+                       fmt::arg("df3", operands.df3), fmt::arg("l1", layout.labelIndent[0]),
+                       fmt::arg("l2", layout.labelIndent[1]),
                        fmt::arg("l3", layout.labelIndent[2]));
     }
 
@@ -147,7 +206,8 @@ struct Writer
     {
         fmt::format_to(std::back_inserter(out), fmt::runtime(loop.text), fmt::arg("label", label),
                        fmt::arg("counter", counter), fmt::arg("count", count),
-                       fmt::arg("jump", core.jump), fmt::arg("l1", layout.labelIndent[0]),
+                       fmt::arg("jump", core.jump), fmt::arg("mw", operands.mw),
+                       fmt::arg("df", operands.df), fmt::arg("l1", layout.labelIndent[0]),
                        fmt::arg("l2", layout.labelIndent[1]), fmt::arg("a", padLabels + 1),
                        fmt::arg("b", padLabels + 2));
         padLabels += loop.labels;
@@ -183,16 +243,31 @@ double ErrorPercent(const DelayPlan& plan, double delayMs)
     return detail::ComputeErrorPercent<detail::Extended>(delayMs, plan.ApproxDelayMs);
 }
 
+std::string UnitsCounterName(std::string_view counter)
+{
+    return std::string(counter) + "W";
+}
+
 std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
                               std::string_view counter, const RoutineFormat& format)
 {
     std::string out;
     out.reserve(512 + 16 * (label.size() + counter.size()));
-    Writer writer{out, label, counter, LayoutOf(format.syntax), CoreOf(format.core)};
-    writer.Header(plan, delayMs);
+    const LayoutForm& layout = LayoutOf(format.syntax);
+    const CoreForm& core = CoreOf(format.core);
+    Writer writer{out, label, counter, layout, core, OperandsOf(layout, core)};
+    writer.Header(plan, delayMs, format.timesW);
+    writer.Label();
+    if (format.timesW)
+        writer.Unit(UnitLoopHead);
     writer.LoopBlock(plan);
     writer.Filler(PlanFiller(plan.PadCycles, format.filler));
+    const bool tail = format.timesW && plan.CallReturnCounted;
+    if (format.timesW)
+        writer.Unit(tail ? UnitLoopEndToTail : UnitLoopEnd);
     writer.Return();
+    if (tail)
+        writer.Unit(UnitTail);
     return out;
 }
 
@@ -200,5 +275,14 @@ std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler)
 {
     // Each loop level: MOVLW, MOVWF, DECFSZ and the jump back; then the filler and the return.
     return 4 * plan.Levels + PlanFiller(plan.PadCycles, filler).Words() + 1;
+}
+
+std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
+{
+    const std::int32_t once = RoutineWords(plan, format.filler);
+    if (!format.timesW)
+        return once;
+    // MOVWF, the units counter's DECFSZ and jump; the tail's two-cycle word and jump back.
+    return once + 3 + (plan.CallReturnCounted ? 2 : 0);
 }
 } // namespace kavrin

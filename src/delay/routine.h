@@ -39,16 +39,29 @@ struct RoutineFormat
     RoutineSyntax syntax = RoutineSyntax::Classic;
     FillerKind filler = FillerKind::Goto;
     PicCore core = PicCore::Midrange;
+    /// The routine waits W units of the delay, W being the value in the W register at the CALL
+    /// (0 for 256 units); the plan is then the body of one unit, from `PlanUnitBody`.
+    bool timesW = false;
 };
+
+/// The counter that holds the units left in a routine that waits W units: the counter base
+/// followed by "W", which never meets the loop counters (the base followed by a digit) nor the
+/// labels (the label, or the label followed by "_" and a word).
+std::string UnitsCounterName(std::string_view counter);
 
 /// Error of the reached delay in per cent, relative to the reached delay.
 double ErrorPercent(const DelayPlan& plan, double delayMs);
 
 /// The whole routine: header comment, loop block, filler and the closing return instruction
 /// (no line feed after it). `label` and `counter` are UTF-8 and are inserted exactly as given.
+/// With `format.timesW` the loop block and filler are one unit's body inside the unit loop, and
+/// with CALL and RETURN counted the text ends in the jump back that every unit but the last
+/// takes.
 std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
                               std::string_view counter, const RoutineFormat& format = {});
 
-/// Instruction words of that routine: loop block, filler and return.
+/// Instruction words of that routine: loop block, filler and return, and the unit loop.
+std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format);
+/// Instruction words of a routine that waits once: loop block, filler and return.
 std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler);
 } // namespace kavrin

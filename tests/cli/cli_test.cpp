@@ -88,6 +88,10 @@ TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)
          {},
          {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Goto, kavrin::PicCore::Baseline}},
         {{"--core", "midrange"}, {}, {}},
+        {{"-f", "4", "-d", "1", "--times-w", "--count-call-return", "--filler", "loop"},
+         {"4", "1", "WAIT", "CNT", true},
+         {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Loop, kavrin::PicCore::Midrange,
+          true}},
     };
     for (const auto& c : cases)
     {
@@ -113,10 +117,19 @@ TEST(KavrinCli, ShowsTheOneMessageOnStderrAndExitsWithOne)
         {{"-c", "\xFF"}, kavrin::msg::CounterInvalid},
         {{"-f", "0"}, kavrin::msg::DelayTooSmall},
         {{"-f", "20", "-d", "1000000"}, kavrin::msg::DelayTooLarge},
+        // 14 cycles: enough for one delay with CALL and RETURN counted, not for a unit loop.
+        {{"-f", "4", "-d", "0.0141", "--count-call-return"}, nullptr},
+        {{"-f", "4", "-d", "0.0141", "--count-call-return", "--times-w"},
+         kavrin::msg::DelayTooSmall},
     };
     for (const auto& c : cases)
     {
         const RunResult run = RunCli(c.args);
+        if (!c.message)
+        {
+            EXPECT_EQ(run.exitCode, 0);
+            continue;
+        }
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, std::string(c.message) + "\n");
@@ -152,7 +165,7 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
          {"--count-call-return", "--syntax {classic,gputils}=classic", "--filler {goto,loop}=goto",
-          "--core {baseline,midrange,pic18}=midrange"})
+          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     const RunResult version = RunCli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -169,23 +182,42 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         const char* filler;
         const char* core;
         int words;
+        int fixedCycles; // with --times-w: 4, or 0 with CALL and RETURN counted; else -1
     } cases[] = {
         // Loop block, filler, return.
-        {"10", {}, {}, "goto", "midrange", 8 + 1 + 1},
+        {"10", {}, {}, "goto", "midrange", 8 + 1 + 1, -1},
         {"1000",
          {"--core", "baseline"},
          {{}, {}, kavrin::PicCore::Baseline},
          "goto",
          "baseline",
-         12 + 0 + 1},
+         12 + 0 + 1,
+         -1},
         // 195074 filler cycles: 97537 jumps, or a few loops.
-        {"50005.2455", {}, {}, "goto", "midrange", 12 + 97537 + 1},
+        {"50005.2455", {}, {}, "goto", "midrange", 12 + 97537 + 1, -1},
         {"50005.2455",
          {"--filler", "loop", "--core", "pic18"},
          {{}, kavrin::FillerKind::Loop, kavrin::PicCore::Pic18},
          "loop",
          "pic18",
-         12 + 11 + 1},
+         12 + 11 + 1,
+         -1},
+        // W units: MOVWF, the unit's loop block, filler and the unit loop's DECFSZ and jump,
+        // the return; with CALL and RETURN counted the tail's two words too.
+        {"1",
+         {"--times-w"},
+         {{}, {}, kavrin::PicCore::Midrange, true},
+         "goto",
+         "midrange",
+         1 + 8 + 0 + 2 + 1,
+         4},
+        {"50005.2505",
+         {"--times-w", "--count-call-return", "--filler", "loop"},
+         {{}, kavrin::FillerKind::Loop, kavrin::PicCore::Midrange, true},
+         "loop",
+         "midrange",
+         1 + 12 + 11 + 2 + 1 + 2,
+         0},
     };
     for (const auto& c : cases)
     {
@@ -194,7 +226,9 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         const RunResult run = RunCli(args);
         ASSERT_EQ(run.exitCode, 0);
         const auto json = nlohmann::json::parse(run.out);
-        const auto result = kavrin::RunComputeCommand({"4", c.delay}, c.format);
+        const bool callReturn = c.options.size() > 1 && c.options[1] == "--count-call-return";
+        const auto result =
+            kavrin::RunComputeCommand({"4", c.delay, "WAIT", "CNT", callReturn}, c.format);
         const auto& routine = std::get<kavrin::DelayRoutine>(result);
         EXPECT_EQ(json["cycle_count"], routine.plan.CycleCount);
         EXPECT_EQ(json["target_cycles"], routine.plan.TargetCycles);
@@ -212,6 +246,15 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["filler"], c.filler);
         EXPECT_EQ(json["core"], c.core);
         EXPECT_EQ(json["words"], c.words);
+        if (c.fixedCycles < 0)
+        {
+            EXPECT_FALSE(json.contains("times_w") || json.contains("unit_cycles") ||
+                         json.contains("fixed_cycles"));
+            continue;
+        }
+        EXPECT_EQ(json["times_w"], true);
+        EXPECT_EQ(json["unit_cycles"], routine.plan.CycleCount);
+        EXPECT_EQ(json["fixed_cycles"], c.fixedCycles);
     }
 }
 } // namespace

@@ -39,6 +39,8 @@ FIXED = [
     ["-f", "4", "-d", "196.0955", "--filler", "LOOP", "--core", "pic18", "--syntax", "gputils"],
     ["-f", "4", "-d", "1000", "--core", "baseline", "--filler", "goto"],
     ["--filler", "2"], ["--core", "pic16"],
+    ["-f", "4", "-d", "1", "--times-w", "--count-call-return", "--filler", "loop", "--json"],
+    ["-f", "4", "-d", "0.0141", "--times-w", "--count-call-return"],
     ["--bogus"], ["-f"], ["extra"], ["--version"], ["--help"],
 ]
 FREQUENCIES = ["3.2768", "4", "20", "1", "8", "10", "16", "12", "48", "0.032768", "32.768e-3",
@@ -106,6 +108,8 @@ class Inputs:
             args += ["--filler", self.rng.choice(["goto", "loop"])]
         if self.rng.random() < 0.5:
             args += ["--core", self.rng.choice(["baseline", "midrange", "pic18"])]
+        if self.rng.random() < 0.25:
+            args.append("--times-w")
         if self.rng.random() < 0.3:
             args.append("--json")
         return args

@@ -70,5 +70,45 @@ TEST(RunComputeCommand, ReturnsThePlanAndItsText)
     EXPECT_EQ(routine.text, WriteDelayRoutine(routine.plan, 10, "ČEKEJ", "ČÍTAČ"));
     EXPECT_NE(routine.text.find("\nČEKEJ\n\tMOVLW\tD'19'\n\tMOVWF\tČÍTAČ2\n"), std::string::npos);
 }
+// A routine that waits W units needs 3 cycles per unit for its unit loop and 4 more with CALL and
+// RETURN counted; its largest unit is today's largest delay.
+TEST(RunComputeCommand, TimesWRangeAndPlan)
+{
+    const RoutineFormat timesW{RoutineSyntax::Classic, FillerKind::Loop, PicCore::Midrange, true};
+    const struct
+    {
+        const char* delay; // ms at 4 MHz: N cycles
+        bool callReturn;
+        std::string outcome;
+        std::int32_t body; // the body's cycles: N - 3, or N - 7 with CALL and RETURN counted
+    } cases[] = {
+        {"0.0101", false, msg::DelayTooSmall, 0}, // N = 10
+        {"0.0111", false, "OK", 8},
+        {"0.0141", true, msg::DelayTooSmall, 0}, // N = 14: a routine without W would be 10
+        {"0.0151", true, "OK", 8},
+        {"1", true, "OK", 992},
+        {"50005.2465", false, "OK", 50005243},
+        {"50005.2475", false, msg::DelayTooLarge, 0},
+        {"50005.2505", true, "OK", 50005243},
+        {"50005.2515", true, msg::DelayTooLarge, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.delay);
+        const ComputeResult result =
+            RunComputeCommand(Input("4", c.delay, "CNT", "WAIT", c.callReturn), timesW);
+        if (const auto* error = std::get_if<ComputeError>(&result))
+        {
+            EXPECT_EQ(error->message, c.outcome);
+            continue;
+        }
+        ASSERT_EQ(c.outcome, "OK");
+        const auto& routine = std::get<DelayRoutine>(result);
+        EXPECT_EQ(routine.plan.TargetCycles, c.body);
+        EXPECT_EQ(routine.plan.CallReturnCounted, c.callReturn);
+        EXPECT_EQ(routine.words, RoutineWords(routine.plan, timesW));
+        EXPECT_NE(routine.text.find("\tMOVWF\tCNTW\n"), std::string::npos);
+    }
+}
 } // namespace
 } // namespace kavrin

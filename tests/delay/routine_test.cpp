@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,10 +24,18 @@ DelayPlan Plan(double frequency, double delay, bool callReturn = false)
     return std::get<DelayPlan>(PlanDelay(frequency, delay, callReturn));
 }
 
+/// The plan the routine of `format` is written from: with `timesW`, one unit's body.
+DelayPlan Plan(double frequency, double delay, bool callReturn, const RoutineFormat& format)
+{
+    const DelayPlan unit = Plan(frequency, delay, callReturn);
+    return format.timesW ? std::get<DelayPlan>(PlanUnitBody(unit)) : unit;
+}
+
 std::string Routine(double frequency, double delay, bool callReturn = false,
                     const RoutineFormat& format = {})
 {
-    return WriteDelayRoutine(Plan(frequency, delay, callReturn), delay, "WAIT", "CNT", format);
+    return WriteDelayRoutine(Plan(frequency, delay, callReturn, format), delay, "WAIT", "CNT",
+                             format);
 }
 
 std::size_t Count(const std::string& text, const std::string& piece)
@@ -130,7 +139,7 @@ TEST(WriteDelayRoutine, DecimalPointDoesNotFollowTheLocale)
     std::setlocale(LC_ALL, saved.c_str());
 }
 
-TEST(WriteDelayRoutine, GputilsLayoutMovesOnlyLabelsAndReturn)
+TEST(WriteDelayRoutine, GputilsLayoutMovesLabelsAndReturnAndNamesTheDestination)
 {
     for (double delay : {10.0, 1000.0})
     {
@@ -146,6 +155,9 @@ TEST(WriteDelayRoutine, GputilsLayoutMovesOnlyLabelsAndReturn)
                 classic.erase(lineStart, at - lineStart); // label line: drop its indent
         }
         classic.insert(classic.size() - 6, "\t");
+        // gpasm is told the destination of the three-level block's outermost DECFSZ too.
+        if (const auto at = classic.find("\tDECFSZ\tCNT3\n"); at != std::string::npos)
+            classic.insert(at + 12, ",1");
         EXPECT_EQ(classic, gputils);
     }
 }
@@ -185,19 +197,30 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
                                      "\t\tMOVWF\tCNT1\n"
                                      "\t\tWAIT_LOOP2\n"
                                      "\t\t\tDECFSZ\tCNT1,1\n";
-    const char* const threeLevelHead = "; Approximated delay: 50005.24500 [ms], Error: -0.00000% \n"
-                                       "\n"
-                                       "WAIT\n"
-                                       "\tMOVLW\tD'255'\n"
-                                       "\tMOVWF\tCNT3\n"
-                                       "WAIT_LOOP1\n"
-                                       "\t\tMOVLW\tD'255'\n"
-                                       "\t\tMOVWF\tCNT2\n"
-                                       "WAIT_LOOP2\n"
-                                       "\t\t\tMOVLW\tD'254'\n"
-                                       "\t\t\tMOVWF\tCNT1\n"
-                                       "WAIT_LOOP3\n"
-                                       "\t\t\t\tDECFSZ\tCNT1,1\n";
+    // gpasm is told every destination, and on PIC18 the access bank.
+    const auto threeLevelHead = [](const std::string& access)
+    {
+        return "; Approximated delay: 50005.24500 [ms], Error: -0.00000% \n"
+               "\n"
+               "WAIT\n"
+               "\tMOVLW\tD'255'\n"
+               "\tMOVWF\tCNT3" +
+               access +
+               "\n"
+               "WAIT_LOOP1\n"
+               "\t\tMOVLW\tD'255'\n"
+               "\t\tMOVWF\tCNT2" +
+               access +
+               "\n"
+               "WAIT_LOOP2\n"
+               "\t\t\tMOVLW\tD'254'\n"
+               "\t\t\tMOVWF\tCNT1" +
+               access +
+               "\n"
+               "WAIT_LOOP3\n"
+               "\t\t\t\tDECFSZ\tCNT1,1" +
+               access + "\n";
+    };
     const struct
     {
         double frequency, delay;
@@ -239,74 +262,74 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
          50005.2455,
          false,
          {Gputils, Loop, PicCore::Baseline},
-         std::string(threeLevelHead) + "\t\t\tGOTO\tWAIT_LOOP3\n"
-                                       "\t\tDECFSZ\tCNT2,1\n"
-                                       "\t\tGOTO\tWAIT_LOOP2\n"
-                                       "\tDECFSZ\tCNT3\n"
-                                       "\tGOTO\tWAIT_LOOP1\n"
-                                       "\tMOVLW\tD'253'\n"
-                                       "\tMOVWF\tCNT2\n"
-                                       "WAIT_PAD1\n"
-                                       "WAIT_PAD2\n"
-                                       "\t\t\tDECFSZ\tCNT1,1\n"
-                                       "\t\tGOTO\tWAIT_PAD2\n"
-                                       "\tDECFSZ\tCNT2,1\n"
-                                       "\tGOTO\tWAIT_PAD1\n"
-                                       "\tMOVLW\tD'87'\n"
-                                       "\tMOVWF\tCNT1\n"
-                                       "WAIT_PAD3\n"
-                                       "\t\tDECFSZ\tCNT1,1\n"
-                                       "\tGOTO\tWAIT_PAD3\n"
-                                       "\tnop\n"
-                                       "\tRETLW\t0"},
+         threeLevelHead("") + "\t\t\tGOTO\tWAIT_LOOP3\n"
+                              "\t\tDECFSZ\tCNT2,1\n"
+                              "\t\tGOTO\tWAIT_LOOP2\n"
+                              "\tDECFSZ\tCNT3,1\n"
+                              "\tGOTO\tWAIT_LOOP1\n"
+                              "\tMOVLW\tD'253'\n"
+                              "\tMOVWF\tCNT2\n"
+                              "WAIT_PAD1\n"
+                              "WAIT_PAD2\n"
+                              "\t\t\tDECFSZ\tCNT1,1\n"
+                              "\t\tGOTO\tWAIT_PAD2\n"
+                              "\tDECFSZ\tCNT2,1\n"
+                              "\tGOTO\tWAIT_PAD1\n"
+                              "\tMOVLW\tD'87'\n"
+                              "\tMOVWF\tCNT1\n"
+                              "WAIT_PAD3\n"
+                              "\t\tDECFSZ\tCNT1,1\n"
+                              "\tGOTO\tWAIT_PAD3\n"
+                              "\tnop\n"
+                              "\tRETLW\t0"},
         {4,
          50005.2455,
          false,
          {Gputils, Loop, PicCore::Midrange},
-         std::string(threeLevelHead) + "\t\t\tGOTO\tWAIT_LOOP3\n"
-                                       "\t\tDECFSZ\tCNT2,1\n"
-                                       "\t\tGOTO\tWAIT_LOOP2\n"
-                                       "\tDECFSZ\tCNT3\n"
-                                       "\tGOTO\tWAIT_LOOP1\n"
-                                       "\tMOVLW\tD'253'\n"
-                                       "\tMOVWF\tCNT2\n"
-                                       "WAIT_PAD1\n"
-                                       "WAIT_PAD2\n"
-                                       "\t\t\tDECFSZ\tCNT1,1\n"
-                                       "\t\tGOTO\tWAIT_PAD2\n"
-                                       "\tDECFSZ\tCNT2,1\n"
-                                       "\tGOTO\tWAIT_PAD1\n"
-                                       "\tMOVLW\tD'87'\n"
-                                       "\tMOVWF\tCNT1\n"
-                                       "WAIT_PAD3\n"
-                                       "\t\tDECFSZ\tCNT1,1\n"
-                                       "\tGOTO\tWAIT_PAD3\n"
-                                       "\tnop\n"
-                                       "\tRETURN"},
+         threeLevelHead("") + "\t\t\tGOTO\tWAIT_LOOP3\n"
+                              "\t\tDECFSZ\tCNT2,1\n"
+                              "\t\tGOTO\tWAIT_LOOP2\n"
+                              "\tDECFSZ\tCNT3,1\n"
+                              "\tGOTO\tWAIT_LOOP1\n"
+                              "\tMOVLW\tD'253'\n"
+                              "\tMOVWF\tCNT2\n"
+                              "WAIT_PAD1\n"
+                              "WAIT_PAD2\n"
+                              "\t\t\tDECFSZ\tCNT1,1\n"
+                              "\t\tGOTO\tWAIT_PAD2\n"
+                              "\tDECFSZ\tCNT2,1\n"
+                              "\tGOTO\tWAIT_PAD1\n"
+                              "\tMOVLW\tD'87'\n"
+                              "\tMOVWF\tCNT1\n"
+                              "WAIT_PAD3\n"
+                              "\t\tDECFSZ\tCNT1,1\n"
+                              "\tGOTO\tWAIT_PAD3\n"
+                              "\tnop\n"
+                              "\tRETURN"},
         {4,
          50005.2455,
          false,
          {Gputils, Loop, PicCore::Pic18},
-         std::string(threeLevelHead) + "\t\t\tBRA\tWAIT_LOOP3\n"
-                                       "\t\tDECFSZ\tCNT2,1\n"
-                                       "\t\tBRA\tWAIT_LOOP2\n"
-                                       "\tDECFSZ\tCNT3\n"
-                                       "\tBRA\tWAIT_LOOP1\n"
-                                       "\tMOVLW\tD'253'\n"
-                                       "\tMOVWF\tCNT2\n"
-                                       "WAIT_PAD1\n"
-                                       "WAIT_PAD2\n"
-                                       "\t\t\tDECFSZ\tCNT1,1\n"
-                                       "\t\tBRA\tWAIT_PAD2\n"
-                                       "\tDECFSZ\tCNT2,1\n"
-                                       "\tBRA\tWAIT_PAD1\n"
-                                       "\tMOVLW\tD'87'\n"
-                                       "\tMOVWF\tCNT1\n"
-                                       "WAIT_PAD3\n"
-                                       "\t\tDECFSZ\tCNT1,1\n"
-                                       "\tBRA\tWAIT_PAD3\n"
-                                       "\tnop\n"
-                                       "\tRETURN"},
+         threeLevelHead(",0") + "\t\t\tBRA\tWAIT_LOOP3\n"
+                                "\t\tDECFSZ\tCNT2,1,0\n"
+                                "\t\tBRA\tWAIT_LOOP2\n"
+                                "\tDECFSZ\tCNT3,1,0\n"
+                                "\tBRA\tWAIT_LOOP1\n"
+                                "\tMOVLW\tD'253'\n"
+                                "\tMOVWF\tCNT2,0\n"
+                                "WAIT_PAD1\n"
+                                "WAIT_PAD2\n"
+                                "\t\t\tDECFSZ\tCNT1,1,0\n"
+                                "\t\tBRA\tWAIT_PAD2\n"
+                                "\tDECFSZ\tCNT2,1,0\n"
+                                "\tBRA\tWAIT_PAD1\n"
+                                "\tMOVLW\tD'87'\n"
+                                "\tMOVWF\tCNT1,0\n"
+                                "WAIT_PAD3\n"
+                                "\t\tDECFSZ\tCNT1,1,0\n"
+                                "\tBRA\tWAIT_PAD3\n"
+                                "\tnop\n"
+                                "\tRETURN"},
         // The classic layout indents the filler's loop labels like the loop block's.
         {4,
          196.0955,
@@ -332,6 +355,125 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
          "\tBRA\tWAIT_PAD1\n"
          "\tnop\n"
          "RETURN"},
+        // A nested filler loop in the classic layout: its inner label two tabs deep.
+        {4,
+         50005.2455,
+         false,
+         {Classic, Loop, PicCore::Midrange},
+         "; Approximated delay: 50005.24500 [ms], Error: -0.00000% \n"
+         "\n"
+         "WAIT\n"
+         "\tMOVLW\tD'255'\n"
+         "\tMOVWF\tCNT3\n"
+         "\tWAIT_LOOP1\n"
+         "\t\tMOVLW\tD'255'\n"
+         "\t\tMOVWF\tCNT2\n"
+         "\t\tWAIT_LOOP2\n"
+         "\t\t\tMOVLW\tD'254'\n"
+         "\t\t\tMOVWF\tCNT1\n"
+         "\t\t\tWAIT_LOOP3\n"
+         "\t\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\t\tGOTO\tWAIT_LOOP3\n"
+         "\t\tDECFSZ\tCNT2,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT3\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tMOVLW\tD'253'\n"
+         "\tMOVWF\tCNT2\n"
+         "\tWAIT_PAD1\n"
+         "\t\tWAIT_PAD2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_PAD2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_PAD1\n"
+         "\tMOVLW\tD'87'\n"
+         "\tMOVWF\tCNT1\n"
+         "\tWAIT_PAD3\n"
+         "\t\tDECFSZ\tCNT1,1\n"
+         "\tGOTO\tWAIT_PAD3\n"
+         "\tnop\n"
+         "RETURN"},
+        // W units: the count stored on entry, one body of N - 3 cycles per unit (996 = 5 x 199
+        // + 1), the units counter's DECFSZ and jump back.
+        {4,
+         1,
+         false,
+         {Gputils, Goto, PicCore::Baseline, true},
+         "; Approximated delay: 0.99900 [ms], Error: -0.10010% \n"
+         "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and RETURN\n"
+         "\n"
+         "WAIT\n"
+         "\tMOVWF\tCNTW\n"
+         "WAIT_UNIT\n"
+         "\tMOVLW\tD'5'\n"
+         "\tMOVWF\tCNT2\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'65'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tDECFSZ\tCNTW,1\n"
+         "\tGOTO\tWAIT_UNIT\n"
+         "\tRETLW\t0"},
+        // CALL and RETURN counted: a body of N - 7 cycles (992 = 99 x 10 + 1 + a nop); every unit
+        // but the last leaves through the tail after the return.
+        {4,
+         1,
+         true,
+         {Classic, Loop, PicCore::Midrange, true},
+         "; Approximated delay: 0.99900 [ms], Error: -0.10010% \n"
+         "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
+         "\n"
+         "WAIT\n"
+         "\tMOVWF\tCNTW\n"
+         "\tWAIT_UNIT\n"
+         "\tMOVLW\tD'99'\n"
+         "\tMOVWF\tCNT2\n"
+         "\tWAIT_LOOP1\n"
+         "\t\tMOVLW\tD'2'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "\t\tWAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tnop\n"
+         "\tDECFSZ\tCNTW,1\n"
+         "\tGOTO\tWAIT_NEXT\n"
+         "RETURN\n"
+         "\tWAIT_NEXT\n"
+         "\tgoto\t$+1\n"
+         "\tGOTO\tWAIT_UNIT"},
+        {4,
+         1,
+         true,
+         {Gputils, Loop, PicCore::Pic18, true},
+         "; Approximated delay: 0.99900 [ms], Error: -0.10010% \n"
+         "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
+         "\n"
+         "WAIT\n"
+         "\tMOVWF\tCNTW,0\n"
+         "WAIT_UNIT\n"
+         "\tMOVLW\tD'99'\n"
+         "\tMOVWF\tCNT2,0\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'2'\n"
+         "\t\tMOVWF\tCNT1,0\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1,0\n"
+         "\t\tBRA\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1,0\n"
+         "\tBRA\tWAIT_LOOP1\n"
+         "\tnop\n"
+         "\tDECFSZ\tCNTW,1,0\n"
+         "\tBRA\tWAIT_NEXT\n"
+         "\tRETURN\n"
+         "WAIT_NEXT\n"
+         "\tbra\t$+2\n"
+         "\tBRA\tWAIT_UNIT"},
     };
     for (const auto& c : cases)
     {
@@ -421,12 +563,69 @@ TEST(WriteDelayRoutine, CycleCounterAgreesWithTheTargetOnEveryForm)
                     const reference::CycleCount count = reference::CountCycles(text, core);
                     EXPECT_EQ(count.error, "");
                     EXPECT_EQ(count.cycles, plan.TargetCycles + 2);
-                    EXPECT_EQ(count.instructions, RoutineWords(plan, filler));
+                    EXPECT_EQ(count.instructions, RoutineWords(plan, {syntax, filler, core}));
                     if (plan.TargetCycles < 2'000'000)
                     {
                         EXPECT_EQ(reference::CountCycles(text, core, false).cycles, count.cycles);
                     }
                 }
+}
+
+// A routine that waits W units, run by the cycle counter with every W loaded: from the CALL to
+// the instruction after it, W x N cycles with CALL and RETURN counted, W x N + 4 without, W = 0
+// counting 256 units. The counter starts at the label, after the CALL's two cycles.
+TEST(WriteDelayRoutine, TimesWTakesExactlyUnitsTimesNForEveryW)
+{
+    const struct
+    {
+        double delay; // ms at 4 MHz
+        bool callReturn;
+    } units[] = {
+        {0.0111, false},                    // N = 11, the smallest that works: a body of 8 cycles
+        {0.0151, true},                     // N = 15, the same with CALL and RETURN counted
+        {0.032, false},      {0.032, true}, // N = 32
+        {1, false},          {1, true},     // N = 999, two levels
+        {500, false},        {500, true},   // three levels
+        {50005.2465, false}, {50005.2505, true}, // the largest
+    };
+    std::int32_t largestLoopWords = 0;
+    for (const auto& u : units)
+        for (PicCore core : {PicCore::Baseline, PicCore::Midrange, PicCore::Pic18})
+            for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
+                for (RoutineSyntax syntax : {RoutineSyntax::Classic, RoutineSyntax::Gputils})
+                {
+                    SCOPED_TRACE(::testing::Message() << u.delay << " ms, ticked " << u.callReturn
+                                                      << ", core " << int(core) << ", filler "
+                                                      << int(filler) << ", syntax " << int(syntax));
+                    const RoutineFormat format{syntax, filler, core, true};
+                    const DelayPlan plan = Plan(4, u.delay, u.callReturn, format);
+                    const std::int64_t n = plan.CycleCount;
+                    const std::string text = Routine(4, u.delay, u.callReturn, format);
+                    const reference::detail::Program program = reference::detail::Parse(text, core);
+                    ASSERT_EQ(program.error, "");
+                    ASSERT_EQ(static_cast<std::int32_t>(program.instructions.size()),
+                              RoutineWords(plan, format));
+                    if (filler == FillerKind::Loop)
+                        largestLoopWords = std::max(largestLoopWords, RoutineWords(plan, format));
+                    for (int w = 0; w <= 255; ++w)
+                    {
+                        const std::int64_t count = w == 0 ? 256 : w;
+                        const std::int64_t expected =
+                            count * n + (u.callReturn ? 0 : CallReturnCycles) - 2;
+                        const reference::CycleCount run =
+                            reference::detail::Run(program, {{"W", w}});
+                        ASSERT_EQ(run.error, "") << "W = " << w;
+                        ASSERT_EQ(run.cycles, expected) << "W = " << w;
+                        // Stepped pass by pass where that is quick.
+                        if (n * count <= 10'000)
+                        {
+                            ASSERT_EQ(reference::detail::Run(program, {{"W", w}}, false).cycles,
+                                      expected)
+                                << "W = " << w;
+                        }
+                    }
+                }
+    std::printf("largest times-W routine with the loop filler: %d words\n", largestLoopWords);
 }
 
 // The counter itself: the costs of the instruction table, and text it must refuse.
@@ -451,6 +650,10 @@ TEST(CycleCounter, CountsTheTimingTableAndRefusesWhatTheCoreCannotRun)
         {"L\n\tDECFSZ\tC,1\n\tGOTO\tL", PicCore::Midrange, 767, ""},
         // On PIC18 a skipped GOTO is two words: three cycles for the skip.
         {"\tMOVLW\tD'2'\n\tMOVWF\tC\nL\n\tDECFSZ\tC,1\n\tGOTO\tL", PicCore::Pic18, 2 + 3 + 3, ""},
+        // PIC18's access bit, and the destinations and banks the routines never use.
+        {"\tDECFSZ\tU,1,1", PicCore::Pic18, 0, "DECFSZ into W or a bank: DECFSZ\tU,1,1"},
+        {"\tDECFSZ\tU,0", PicCore::Midrange, 0, "DECFSZ into W or a bank: DECFSZ\tU,0"},
+        {"\tMOVWF\tU,0", PicCore::Midrange, 0, "bad operand: MOVWF\tU,0"},
     };
     for (const auto& c : cases)
         for (bool fastForward : {true, false})
@@ -462,6 +665,44 @@ TEST(CycleCounter, CountsTheTimingTableAndRefusesWhatTheCoreCannotRun)
             {
                 EXPECT_EQ(count.cycles, c.cycles);
             }
+        }
+}
+// Loops around a body, with W and registers given: stepped and fast-forwarded alike.
+TEST(CycleCounter, RunsLoopsAroundABodyFromTheGivenRegisters)
+{
+    const struct
+    {
+        const char* text;
+        PicCore core;
+        std::map<std::string, int> registers;
+        std::int64_t cycles;
+    } cases[] = {
+        // A count taken from W, 0 for 256 passes, around a body: every pass but the last of nop,
+        // DECFSZ and GOTO (4), the last of nop and the skip (3).
+        {"\tMOVWF\tU\nL\n\tnop\n\tDECFSZ\tU,1\n\tGOTO\tL",
+         PicCore::Midrange,
+         {{"W", 0}},
+         1 + 255 * 4 + 3},
+        {"\tMOVWF\tU\nL\n\tnop\n\tDECFSZ\tU,1\n\tGOTO\tL",
+         PicCore::Midrange,
+         {{"W", 5}},
+         1 + 4 * 4 + 3},
+        // Passes that change two registers do not repeat: A skips on the third pass only.
+        {"L\n\tDECFSZ\tA,1\n\tGOTO\tM\n\tnop\nM\n\tDECFSZ\tB,1\n\tGOTO\tL",
+         PicCore::Midrange,
+         {{"A", 3}, {"B", 5}},
+         5 * 3 + 4 * 3 + 2},
+        // PIC18's access bit.
+        {"\tMOVWF\tU,0\nL\n\tDECFSZ\tU,1,0\n\tBRA\tL", PicCore::Pic18, {{"W", 3}}, 1 + 2 * 3 + 2},
+    };
+    for (const auto& c : cases)
+        for (bool fastForward : {true, false})
+        {
+            SCOPED_TRACE(c.text);
+            const reference::CycleCount count =
+                reference::CountCycles(c.text, c.core, fastForward, c.registers);
+            EXPECT_EQ(count.error, "");
+            EXPECT_EQ(count.cycles, c.cycles);
         }
 }
 } // namespace

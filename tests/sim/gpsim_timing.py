@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Runs kavrin-cli's routines on the gpsim PIC simulator and checks their length in cycles.
 
-Each case is assembled with gpasm into a minimal program for one part of its core that calls the
-routine once; gpsim reads its cycle counter at the CALL and at the instruction after it. The call
-must last N + 4 cycles when CALL and RETURN are not counted in the delay, and N cycles when they
-are. The plan's "words" must be the routine's size in the assembled program, and the program must
-fit the part's program memory.
+Each case is assembled with gpasm, which must print nothing at all (no error, warning or message),
+into a minimal program for one part of its core that calls the routine once; gpsim reads its
+cycle counter at the CALL and at the instruction after it. The call must last N + 4 cycles when
+CALL and RETURN are not counted in the delay, and N cycles when they are; a routine that waits W
+units (--times-w) is called with W loaded and must last W x N + 4, or W x N, cycles (W = 0: 256
+units). The plan's "words" must be the routine's size in the assembled program, and the program
+must fit the part's program memory.
 
 Usage: gpsim_timing.py KAVRIN_CLI [--gpasm PATH] [--gpsim PATH] [--jobs N]
 """
@@ -30,7 +32,7 @@ class Part:
     # list, include and configuration: no watchdog, which would reset a long delay
     header: str
     ram: int  # first general-purpose register, where the counters go
-    # code from the reset vector up to SIM_CALL
+    # code from the reset vector up to SIM_START
     start: str
     # program words the wrapper and the routine may use
     program_words: int
@@ -45,14 +47,14 @@ PIC16F628A = Part(
     "\tlist\tp=16f628a\n\tinclude\t\"p16f628a.inc\"\n"
     "\t__CONFIG\t_WDT_OFF & _PWRTE_OFF & _INTOSC_OSC_NOCLKOUT & _MCLRE_ON & _BOREN_OFF & _LVP_OFF"
     " & _CP_OFF & _CPD_OFF",
-    0x20, "\tgoto\tSIM_CALL\n\torg\t0x004", 2048)
+    0x20, "\tgoto\tSIM_START\n\torg\t0x004", 2048)
 PIC16F1823 = Part(
     "midrange", "16F1823",
     "\tlist\tp=16f1823\n\tinclude\t\"p16f1823.inc\"\n"
     "\t__CONFIG\t_CONFIG1, _FOSC_INTOSC & _WDTE_OFF & _PWRTE_OFF & _MCLRE_ON & _CP_OFF & _CPD_OFF"
     " & _BOREN_OFF & _CLKOUTEN_OFF & _IESO_OFF & _FCMEN_OFF\n"
     "\t__CONFIG\t_CONFIG2, _WRT_OFF & _PLLEN_OFF & _STVREN_ON & _LVP_OFF",
-    0x20, "\tgoto\tSIM_CALL\n\torg\t0x004", 2048, core_option="midrange")
+    0x20, "\tgoto\tSIM_START\n\torg\t0x004", 2048, core_option="midrange")
 # The 10F200 starts at its last word, which holds the factory's MOVLW of the oscillator
 # calibration; the program counter then wraps to 0x000, where the program stores it. That word
 # is not the program's: 255 of the 256 words are left, and CALL reaches all of them.
@@ -67,7 +69,7 @@ PIC18F452 = Part(
     "pic18", "18F452",
     "\tlist\tp=18f452\n\tinclude\t\"p18f452.inc\"\n"
     "\tconfig\tOSC = HS, WDT = OFF, LVP = OFF",
-    0x00, "\tmovlb\t1\n\tgoto\tSIM_CALL\n\torg\t0x020", 16384, byte_addresses=True,
+    0x00, "\tmovlb\t1\n\tgoto\tSIM_START\n\torg\t0x020", 16384, byte_addresses=True,
     core_option="pic18")
 
 WRAPPER = """\
@@ -77,11 +79,13 @@ WRAPPER = """\
 \t{counter}1
 \t{counter}2
 \t{counter}3
+\t{counter}W
 \tendc
 
 \torg\t0x000
 {start}
-SIM_CALL
+SIM_START
+{load}SIM_CALL
 \tCALL\t{label}
 SIM_AFTER
 \t{jump}\tSIM_AFTER
@@ -106,6 +110,7 @@ class Case:
     label: str = "WAIT"
     counter: str = "CNT"
     filler: Optional[str] = None  # --filler option; None tests the default (goto)
+    times_w: bool = False  # --times-w: N, levels and pad are the unit's and its body's
 
 
 # Today's routines on the 16F628A: default core, default filler.
@@ -170,15 +175,46 @@ CORE_CASES = [
 LONG_GOTO_CASE = Case("two levels ticked, 764-cycle goto filler", "4", "196.0995", True,
                       196099, 2, 764, filler="goto")
 
-RUNS = ([(PIC16F628A, case) for case in MIDRANGE_CASES + LOOP_CASES]
-        + [(PIC10F200, case) for case in CORE_CASES]
-        + [(part, case) for part in (PIC16F1823, PIC18F452)
-           for case in CORE_CASES + [LONG_GOTO_CASE]])
+# Routines that wait W units, on every part with W = 1, 2, 255 and 0 (256 units). The body takes
+# N - 3 cycles, N - 7 with CALL and RETURN counted; levels and pad are the body's.
+TIMES_W_CASES = [
+    Case("W units: smallest unit (N = 11)", "4", "0.0111", False, 11, 2, 0, times_w=True),
+    Case("W units: smallest unit ticked (N = 15)", "4", "0.0151", True, 15, 2, 0, filler="loop",
+         times_w=True),
+    Case("W units: N = 32", "4", "0.032", False, 32, 2, 0, times_w=True),
+    Case("W units: N = 32 ticked, 2-cycle filler", "4", "0.032", True, 32, 2, 2, times_w=True),
+    Case("W units: 1 ms ticked, loop filler", "4", "1", True, 999, 2, 1, filler="loop",
+         times_w=True),
+    Case("W units: 1 ms, other names", "4", "1", False, 999, 2, 0, "Delay_ms", "d",
+         times_w=True),
+    Case("W units: two levels ticked, 761-cycle filler", "4", "196.0995", True, 196099, 2, 761,
+         filler="loop", times_w=True),
+    Case("W units: three levels, 1-cycle filler", "4", "201", False, 200999, 3, 1,
+         filler="loop", times_w=True),
+]
+UNITS = (1, 2, 255, 0)
+
+RUNS = ([(PIC16F628A, case, None) for case in MIDRANGE_CASES + LOOP_CASES]
+        + [(PIC10F200, case, None) for case in CORE_CASES]
+        + [(part, case, None) for part in (PIC16F1823, PIC18F452)
+           for case in CORE_CASES + [LONG_GOTO_CASE]]
+        + [(part, case, w) for part in (PIC10F200, PIC16F628A, PIC16F1823, PIC18F452)
+           for case in TIMES_W_CASES for w in UNITS])
 
 # Loop block instruction words: loads and stores of the counts, DECFSZ and jump per level.
 BLOCK_WORDS = {2: 8, 3: 12}
 # Most instructions the compact filler may take.
 LOOP_FILLER_WORDS = 12
+# Unit loop words: MOVWF, DECFSZ and jump; with CALL and RETURN counted, the tail's two words.
+UNIT_LOOP_WORDS = {False: 3, True: 5}
+# The cycles a call of a routine that waits W units takes beyond W x N.
+FIXED_CYCLES = {False: 4, True: 0}
+
+
+def expected_cycles(case: Case, w: Optional[int]) -> int:
+    """From the CALL to the instruction after it."""
+    units = 1 if w is None else (w or 256)
+    return units * case.cycles + FIXED_CYCLES[case.ticked]
 
 
 class Failure(Exception):
@@ -208,6 +244,8 @@ class Simulator:
             args += ["--core", part.core_option]
         if case.filler:
             args += ["--filler", case.filler]
+        if case.times_w:
+            args.append("--times-w")
         if case.ticked:
             args.append("--count-call-return")
         result = run(args, timeout=60)
@@ -219,34 +257,42 @@ class Simulator:
 
     def check_plan(self, part: Part, case: Case) -> dict:
         plan = json.loads(self.kavrin(part, case, "--json", "--syntax", "classic"))
+        outside = (3 + (4 if case.ticked else 0)) if case.times_w else (4 if case.ticked else 0)
         expected = {
             "cycle_count": case.cycles,
-            "target_cycles": case.cycles - 4 if case.ticked else case.cycles,
+            "target_cycles": case.cycles - outside,
             "levels": case.levels,
             "pad_cycles": case.pad,
             "core": part.core,
             "filler": case.filler or "goto",
         }
+        if case.times_w:
+            expected.update(times_w=True, unit_cycles=case.cycles,
+                            fixed_cycles=FIXED_CYCLES[case.ticked])
         got = {key: plan.get(key) for key in expected}
         if got != expected:
             raise Failure(f"plan {got}, expected {expected}")
         filler_words = plan["words"] - BLOCK_WORDS[case.levels] - 1
+        if case.times_w:
+            filler_words -= UNIT_LOOP_WORDS[case.ticked]
         if expected["filler"] == "goto" and filler_words != case.pad // 2 + case.pad % 2:
             raise Failure(f"{plan['words']} words do not hold the plain filler")
         if expected["filler"] == "loop" and not 0 <= filler_words <= LOOP_FILLER_WORDS:
             raise Failure(f"{plan['words']} words: the compact filler takes {filler_words}")
         return plan
 
-    def assemble(self, name: str, part: Part, case: Case, routine: str) -> Tuple[Path, dict]:
+    def assemble(self, name: str, part: Part, case: Case, routine: str,
+                 w: Optional[int]) -> Tuple[Path, dict]:
         """The program's code file and its symbol table."""
         source = self.workdir / f"{name}.asm"
         source.write_text(WRAPPER.format(
             header=part.header, ram=part.ram, start=part.start, counter=case.counter,
+            load="" if w is None else f"\tmovlw\tD'{w}'\n",
             label=case.label, jump="bra" if part.byte_addresses else "goto",
             routine=routine), encoding="utf-8")
         result = run([self.gpasm, source.name], cwd=self.workdir, timeout=60)
         output = result.stdout + result.stderr
-        if result.returncode != 0 or re.search(r"\b(error|warning)\b", output, re.I):
+        if result.returncode != 0 or output.strip():
             raise Failure(f"gpasm reported:\n{output}")
         return source.with_suffix(".cod"), read_symbols(source.with_suffix(".lst"))
 
@@ -296,8 +342,15 @@ def parse_stops(output: str):
     return stops
 
 
+def explicit_operands(word: str) -> str:
+    """A gputils instruction without the destination and access bank the classic layout leaves
+    to the assembler's defaults."""
+    return re.sub(r"^((?:MOVWF|DECFSZ)\t[^,]+)(?:,1)?(?:,0)?$", r"\1", word)
+
+
 def check_layouts(part: Part, case: Case, classic: str, gputils: str) -> None:
-    """The two layouts differ only in the leading white space of labels and the last line."""
+    """The two layouts differ only in the leading white space of labels and the return, and in
+    the destinations and access banks gputils writes out."""
     a, b = classic.split("\n"), gputils.split("\n")
     if len(a) != len(b):
         raise Failure("classic and gputils texts have different line counts")
@@ -310,8 +363,12 @@ def check_layouts(part: Part, case: Case, classic: str, gputils: str) -> None:
         if line_a == line_b:
             continue
         word = line_a.strip()
-        if word != line_b.strip():
+        if explicit_operands(word) != explicit_operands(line_b.strip()):
             raise Failure(f"layouts differ beyond white space: {line_a!r} / {line_b!r}")
+        if word != line_b.strip():
+            if line_a[:-len(word)] != line_b[:-len(line_b.strip())]:
+                raise Failure(f"unexpected indentation: {line_a!r} / {line_b!r}")
+            continue
         label = loop_label.fullmatch(word)
         if label:
             wanted = line_a == "\t" * int(label.group(1)) + word and line_b == word
@@ -323,23 +380,26 @@ def check_layouts(part: Part, case: Case, classic: str, gputils: str) -> None:
             raise Failure(f"layouts differ on a line that is no label: {line_a!r}")
         if not wanted:
             raise Failure(f"unexpected indentation: {line_a!r} / {line_b!r}")
-    if not closing.fullmatch(a[-1]) or not b[-1].startswith("\t") \
-            or not closing.fullmatch(b[-1][1:]):
+    # With CALL and RETURN counted, a routine that waits W units ends in its tail's three lines.
+    last = -4 if case.times_w and case.ticked else -1
+    if not closing.fullmatch(a[last]) or not b[last].startswith("\t") \
+            or not closing.fullmatch(b[last][1:]):
         raise Failure("texts do not end with the core's return in their layouts")
     labels = sum(1 for line in b if loop_label.fullmatch(line))
     if labels != case.levels:
         raise Failure(f"gputils text has {labels} column-1 loop labels, not {case.levels}")
 
 
-def run_case(sim: Simulator, index: int, part: Part, case: Case, expected: int) -> Result:
+def run_case(sim: Simulator, index: int, part: Part, case: Case, w: Optional[int],
+             expected: int) -> Result:
     result = Result()
     try:
         plan = sim.check_plan(part, case)
         result.counts = "/".join(str(plan[k]) for k in ("outer", "middle", "inner") if plan[k])
         result.words = str(plan["words"])
         gputils = sim.kavrin(part, case, "--syntax", "gputils")
-        name = f"case{index:02d}"
-        cod, symbols = sim.assemble(name, part, case, gputils)
+        name = f"case{index:03d}"
+        cod, symbols = sim.assemble(name, part, case, gputils, w)
         unit = 2 if part.byte_addresses else 1
         if symbols["SIM_SIZE"] != plan["words"] * unit:
             raise Failure(f"the routine assembles to {symbols['SIM_SIZE'] // unit} words, "
@@ -369,22 +429,22 @@ def main() -> int:
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="kavrin-sim-") as workdir:
         sim = Simulator(options.cli, options.gpasm, options.gpsim, Path(workdir))
-        expected = [case.cycles if case.ticked else case.cycles + 4 for _, case in RUNS]
+        expected = [expected_cycles(case, w) for _, case, w in RUNS]
         with ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
             results = list(pool.map(lambda i: run_case(sim, i, *RUNS[i], expected[i]),
                                     range(len(RUNS))))
 
     print(f"{'core':<8} {'part':<7} {'case':<46} {'filler':<6} {'MHz':>6} {'ms':>10} "
-          f"{'ticked':>6} {'N':>8} {'counts':>11} {'pad':>6} {'words':>5} "
+          f"{'ticked':>6} {'N':>8} {'W':>3} {'counts':>11} {'pad':>6} {'words':>5} "
           f"{'expected':>8} {'measured':>8}")
     failures = 0
-    for (part, case), wanted, result in zip(RUNS, expected, results):
+    for (part, case, w), wanted, result in zip(RUNS, expected, results):
         failures += result.verdict != "ok"
         shown = "-" if result.measured is None else str(result.measured)
         print(f"{part.core:<8} {part.name:<7} {case.what:<46} {case.filler or 'goto':<6} "
               f"{case.frequency:>6} {case.delay:>10} {'yes' if case.ticked else 'no':>6} "
-              f"{case.cycles:>8} {result.counts:>11} {case.pad:>6} {result.words:>5} "
-              f"{wanted:>8} {shown:>8}  {result.verdict}")
+              f"{case.cycles:>8} {'-' if w is None else w:>3} {result.counts:>11} "
+              f"{case.pad:>6} {result.words:>5} {wanted:>8} {shown:>8}  {result.verdict}")
     print(f"{len(RUNS) - failures} of {len(RUNS)} cases passed "
           f"in {time.monotonic() - started:.1f} s")
     return 1 if failures else 0

@@ -5,8 +5,9 @@
 // RETURN and RETLW; a DECFSZ that skips takes one more cycle per word it skips).
 //
 // It knows the few instructions delay routines use: MOVLW D'n', MOVWF f, DECFSZ f[,1], GOTO, BRA,
-// NOP, RETURN and RETLW, jumps to a label or to $+n. A line with one word that is no mnemonic is
-// a label; lines starting with ';' are comments. Registers start at zero unless given.
+// NOP, RETURN and RETLW, jumps to a label or to $+n; on PIC18 an access bit ",0" may follow the
+// file register. A line with one word that is no mnemonic is a label; lines starting with ';'
+// are comments. Registers and W start at zero unless given.
 
 #include <algorithm>
 #include <cctype>
@@ -62,6 +63,19 @@ inline std::string Upper(std::string_view text)
     return out;
 }
 
+/// The text read into instructions, ready to be run any number of times.
+struct Program
+{
+    std::string error; ///< empty when every line was understood
+    std::vector<Instruction> instructions;
+    std::vector<std::string> registerNames;
+    std::vector<int> loaded; ///< the values of the MOVLW lines, in text order
+    /// For each instruction, where a run of instructions that only spend cycles (NOP, a jump to
+    /// the next instruction) starting there ends, and the cycles it takes.
+    std::vector<std::size_t> runEnd;
+    std::vector<std::int64_t> runCycles;
+};
+
 inline bool ParseLiteral(std::string_view text, int& value)
 {
     // D'n' or a plain decimal number.
@@ -79,23 +93,40 @@ inline bool ParseLiteral(std::string_view text, int& value)
     }
     return true;
 }
-} // namespace detail
 
-/// Runs `text` on `core` and counts its cycles. With `fastForward`, a two-line countdown
-/// ("L: DECFSZ f / jump L") runs in one step, from the count the register holds (0 counts as
-/// 256); without it every pass is stepped. At most `maxSteps` steps are taken.
-inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForward = true,
-                              const std::map<std::string, int>& registers = {},
-                              std::int64_t maxSteps = 200'000'000)
+/// Splits a file-register operand "f[,d][,a]": the register name, and false when the destination
+/// is not the file register or, on PIC18, the access bit names a bank.
+inline bool ParseFileOperand(std::string_view operand, bool hasDestination, PicCore core,
+                             std::string& name)
 {
-    using namespace detail;
-    CycleCount result;
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;)
+    {
+        const std::size_t comma = operand.find(',', start);
+        fields.push_back(operand.substr(start, comma - start));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    name = std::string(fields[0]);
+    std::size_t next = 1;
+    if (hasDestination && next < fields.size() && fields[next] == "1")
+        ++next;
+    if (core == PicCore::Pic18 && next < fields.size() && fields[next] == "0")
+        ++next;
+    return next == fields.size();
+}
+
+/// Reads `text` as a program for `core`.
+inline Program Parse(std::string_view text, PicCore core)
+{
+    Program result;
     // PIC18 program addresses count bytes, the other cores words; GOTO and CALL take two words
     // on PIC18.
     const std::size_t unit = core == PicCore::Pic18 ? 2 : 1;
-    std::vector<Instruction> program;
+    std::vector<Instruction>& program = result.instructions;
     std::map<std::string, std::size_t> labels; // label -> instruction index
-    std::vector<std::string> registerNames;
+    std::vector<std::string>& registerNames = result.registerNames;
     std::size_t address = 0;
     auto registerIndex = [&](std::string name)
     {
@@ -123,6 +154,7 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
             tab == std::string_view::npos ? std::string_view{} : line.substr(tab + 1);
 
         Instruction in;
+        std::string reg;
         if (mnemonic == "MOVLW")
         {
             in.op = Op::Movlw;
@@ -133,20 +165,16 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
         else if (mnemonic == "MOVWF")
         {
             in.op = Op::Movwf;
-            in.reg = registerIndex(std::string(operand));
+            if (!ParseFileOperand(operand, false, core, reg))
+                return result.error = "bad operand: " + std::string(line), result;
+            in.reg = registerIndex(reg);
         }
         else if (mnemonic == "DECFSZ")
         {
             in.op = Op::Decfsz;
-            std::string_view reg = operand;
-            const std::size_t comma = reg.rfind(',');
-            if (comma != std::string_view::npos)
-            {
-                if (reg.substr(comma + 1) != "1")
-                    return result.error = "DECFSZ into W: " + std::string(line), result;
-                reg = reg.substr(0, comma);
-            }
-            in.reg = registerIndex(std::string(reg));
+            if (!ParseFileOperand(operand, true, core, reg))
+                return result.error = "DECFSZ into W or a bank: " + std::string(line), result;
+            in.reg = registerIndex(reg);
         }
         else if (mnemonic == "GOTO" || mnemonic == "BRA")
         {
@@ -182,7 +210,6 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
         in.address = address;
         address += in.words * unit;
         program.push_back(in);
-        ++result.instructions;
     }
 
     // Resolve the jumps: a label, or an address that must be the start of an instruction.
@@ -210,16 +237,109 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
             return result.error = "jump into the middle of an instruction", result;
     }
 
+    result.runEnd.resize(program.size());
+    result.runCycles.resize(program.size());
+    for (std::size_t i = program.size(); i-- > 0;)
+    {
+        const Instruction& in = program[i];
+        const bool idle = in.op == Op::Nop || (in.op == Op::Jump && in.jumpTo == i + 1);
+        const bool more = idle && i + 1 < program.size();
+        result.runEnd[i] = !idle ? i : more ? result.runEnd[i + 1] : i + 1;
+        result.runCycles[i] = !idle ? 0 : in.cycles + (more ? result.runCycles[i + 1] : 0);
+    }
+    return result;
+}
+
+/// Runs `program` and counts its cycles. `registers` gives file registers, and W under the name
+/// "W", their values at the start.
+///
+/// With `fastForward`, a two-line countdown ("L: DECFSZ f / jump L") runs in one step, from the
+/// count the register holds (0 counts as 256), and so does every other loop once one pass of it
+/// has shown that it repeats: when a backward jump arrives at its target with W and every
+/// register as on its previous arrival but for one register f that is one less and not zero,
+/// and f was touched only once in between, by a DECFSZ that did not skip, then no instruction
+/// of that pass read f but the DECFSZ, so the passes that follow take the same path and cycles
+/// until the pass whose DECFSZ reaches zero, which is stepped. Without `fastForward` every pass
+/// is stepped. At most `maxSteps` steps are taken.
+inline CycleCount Run(const Program& parsed, const std::map<std::string, int>& registers = {},
+                      bool fastForward = true, std::int64_t maxSteps = 200'000'000)
+{
+    CycleCount result;
+    result.error = parsed.error;
+    result.instructions = static_cast<std::int32_t>(parsed.instructions.size());
+    result.loaded = parsed.loaded;
+    if (!result.error.empty())
+        return result;
+    const std::vector<Instruction>& program = parsed.instructions;
+    const std::vector<std::string>& registerNames = parsed.registerNames;
+
     std::vector<int> file(registerNames.size(), 0);
     for (std::size_t i = 0; i < registerNames.size(); ++i)
         if (const auto given = registers.find(registerNames[i]); given != registers.end())
-            file[i] = given->second;
+            file[i] = given->second & 0xFF;
     int w = 0;
+    if (const auto given = registers.find("W"); given != registers.end())
+        w = given->second & 0xFF;
+
+    // Touches of each register so far, and whether the last one was a DECFSZ.
+    std::vector<std::int64_t> touches(file.size(), 0);
+    std::vector<bool> lastTouchDecfsz(file.size(), false);
+    struct Arrival
+    {
+        std::vector<int> file;
+        int w;
+        std::int64_t cycles;
+        std::vector<std::int64_t> touches;
+    };
+    std::map<std::size_t, Arrival> arrivals; // backward jump -> its last arrival at its target
+
+    // After a backward jump at `from`: skips the passes that repeat the last one, if they do.
+    auto repeatPasses = [&](std::size_t from)
+    {
+        Arrival now{file, w, result.cycles, touches};
+        const auto last = arrivals.find(from);
+        if (last == arrivals.end())
+        {
+            arrivals.emplace(from, std::move(now));
+            return;
+        }
+        Arrival& before = last->second;
+        std::size_t changed = file.size();
+        bool repeats = now.w == before.w;
+        for (std::size_t r = 0; r < file.size() && repeats; ++r)
+        {
+            if (now.file[r] == before.file[r])
+                continue;
+            repeats = changed == file.size() && now.file[r] == ((before.file[r] - 1) & 0xFF) &&
+                      now.file[r] != 0 && now.touches[r] == before.touches[r] + 1 &&
+                      lastTouchDecfsz[r];
+            changed = r;
+        }
+        if (!repeats || changed == file.size())
+        {
+            before = std::move(now);
+            return;
+        }
+        const std::int64_t passes = file[changed] - 1; // those whose DECFSZ does not reach zero
+        const std::int64_t perPass = now.cycles - before.cycles;
+        result.cycles += passes * perPass;
+        for (std::size_t r = 0; r < file.size(); ++r)
+            touches[r] += passes * (now.touches[r] - before.touches[r]);
+        file[changed] = 1;
+        arrivals.erase(last);
+    };
+
     std::size_t pc = 0;
     for (std::int64_t steps = 0; pc < program.size(); ++steps)
     {
         if (steps == maxSteps)
             return result.error = "too many steps", result;
+        if (parsed.runEnd[pc] != pc)
+        {
+            result.cycles += parsed.runCycles[pc];
+            pc = parsed.runEnd[pc];
+            continue;
+        }
         const Instruction& in = program[pc];
         switch (in.op)
         {
@@ -227,11 +347,19 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
             w = in.value & 0xFF;
             break;
         case Op::Movwf:
-            file[static_cast<std::size_t>(in.reg)] = w;
+        {
+            const auto r = static_cast<std::size_t>(in.reg);
+            file[r] = w;
+            ++touches[r];
+            lastTouchDecfsz[r] = false;
             break;
+        }
         case Op::Decfsz:
         {
-            int& f = file[static_cast<std::size_t>(in.reg)];
+            const auto r = static_cast<std::size_t>(in.reg);
+            int& f = file[r];
+            ++touches[r];
+            lastTouchDecfsz[r] = true;
             const bool hasNext = pc + 1 < program.size();
             const Instruction* next = hasNext ? &program[pc + 1] : nullptr;
             if (fastForward && next && next->op == Op::Jump && next->jumpTo == pc)
@@ -239,6 +367,7 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
                 // Every pass but the last: DECFSZ and the jump back; the last: DECFSZ skipping.
                 const std::int64_t passes = f == 0 ? 256 : f;
                 result.cycles += (passes - 1) * (1 + next->cycles) + 1 + next->words;
+                touches[r] += passes - 1;
                 f = 0;
                 pc += 2;
                 continue;
@@ -254,6 +383,13 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
         }
         case Op::Jump:
             result.cycles += in.cycles;
+            if (fastForward && in.jumpTo <= pc)
+            {
+                const std::size_t from = pc;
+                pc = in.jumpTo;
+                repeatPasses(from);
+                continue;
+            }
             pc = in.jumpTo;
             continue;
         case Op::Nop:
@@ -269,5 +405,15 @@ inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForw
     for (std::size_t i = 0; i < registerNames.size(); ++i)
         result.registers[registerNames[i]] = file[i];
     return result;
+}
+} // namespace detail
+
+/// Runs `text` on `core` and counts its cycles; `registers` as for `detail::Run`, `fastForward`
+/// and `maxSteps` too.
+inline CycleCount CountCycles(std::string_view text, PicCore core, bool fastForward = true,
+                              const std::map<std::string, int>& registers = {},
+                              std::int64_t maxSteps = 200'000'000)
+{
+    return detail::Run(detail::Parse(text, core), registers, fastForward, maxSteps);
 }
 } // namespace kavrin::reference
