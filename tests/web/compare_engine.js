@@ -74,12 +74,18 @@ function runCli(args) {
     return { code: result.status, stdout: result.stdout.toString("utf8"), stderr: result.stderr.toString("utf8") };
 }
 
-/// Extra cases with texts that only a JavaScript string passes on every system.
+/// Extra cases: white space that the command line of other systems would not pass, and names
+/// at the edges of the module's own UTF-8 encoder (two, three and four bytes, surrogate pairs,
+/// 255 and 256 bytes).
 function jsOnlyCases() {
     const cases = [];
     for (const space of ["\n", "\v", "\f", "\r", "\t\n\v\f\r "])
         cases.push({ ...defaults, frequency: space + "4", delay: space + "1e3" });
     cases.push({ ...defaults, delay: "10\n" }, { ...defaults, frequency: "\u2003" + "4" });
+    const names = ["\u007F\u0080\u07FF\u0800\uFFFF", "\uFEFFWAIT", "\u{10000}\u{10FFFF}",
+        "\u{1F600}".repeat(63) + "abc", "\u{1F600}".repeat(64), "\u0800".repeat(85), "\u0800".repeat(86)];
+    for (const name of names)
+        cases.push({ ...defaults, label: name }, { ...defaults, counter: name, core: "pic18", filler: "loop" });
     return cases;
 }
 
