@@ -106,6 +106,8 @@ TEST(ParseFieldNumber, ReadsLongDigitStringsExactly)
         // Halfway between 1 and the next double, then a 1 far beyond: rounds up, not to even.
         {"1.00000000000000011102230246251565404236316680908203125" + std::string(300, '0') + "1",
          1.0000000000000002},
+        {"1.00000000000000011102230246251565404236316680908203125" + std::string(3000, '0') + "1",
+         1.0000000000000002}, // beyond the digits a conversion may keep whole
         {"1.00000000000000011102230246251565404236316680908203125", 1},
     };
     for (const auto& c : cases)
