@@ -80,7 +80,7 @@ std::optional<double> ParseFieldNumber(std::string_view text)
     // The syntax is checked, so only the value is left to judge.
     const std::optional<double> value = detail::DecimalToDouble(rest);
     if (!value || std::isinf(*value))
-        return std::nullopt; // overflow
+        return std::nullopt; // out of range, or overflow to infinity
     if (nonZero && std::fabs(*value) < DBL_MIN)
         return std::nullopt; // underflow to zero or into the subnormal range
     return value;
