@@ -93,13 +93,14 @@ val Compute(std::string frequency, std::string delay, std::string label, std::st
     routineText = std::move(routine.text);
     val out = val::object();
     out.set("ok", true);
-    out.set("routineBytes",
-            val(emscripten::typed_memory_view(
-                routineText.size(), reinterpret_cast<const unsigned char*>(routineText.data()))));
     out.set("words", routine.words);
     out.set("fillerInstructions",
             kavrin::PlanFiller(routine.plan.PadCycles, format.filler).Words());
     out.set("loopWords", kavrin::RoutineWords(routine.plan, kavrin::FillerKind::Loop));
+    // Last: a view is detached if the memory grows after it is made.
+    out.set("routineBytes",
+            val(emscripten::typed_memory_view(
+                routineText.size(), reinterpret_cast<const unsigned char*>(routineText.data()))));
     return out;
 }
 } // namespace
