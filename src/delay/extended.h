@@ -4,7 +4,8 @@
 // computation differs (1 MHz and 1 ms give 249 cycles here, not 250).
 //
 // Where long double is the x87 80-bit format (x86, MinGW) it is used directly; elsewhere
-// (AArch64's quad, MSVC's double) Boost's software 80-bit float gives the same results.
+// (AArch64's and WebAssembly's quad, MSVC's double) Boost's software 80-bit float gives the same
+// results.
 
 #include <cfloat>
 #include <cmath>

@@ -1,8 +1,10 @@
 #include "input_rules.h"
 
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -75,20 +77,61 @@ std::optional<double> ParseFieldNumber(std::string_view text)
     if (length == 0 || length != rest.size())
         return std::nullopt;
 
-    // from_chars takes no "+" sign; the syntax is already checked, so only the value is left.
-    std::string_view number = rest;
-    if (number.front() == '+')
+    // The syntax is checked, so only the value is left to judge.
+    const std::optional<double> value = detail::DecimalToDouble(rest);
+    if (!value || std::isinf(*value))
+        return std::nullopt; // out of range, or overflow to infinity
+    if (nonZero && std::fabs(*value) < DBL_MIN)
+        return std::nullopt; // underflow to zero or into the subnormal range
+    return value;
+}
+
+namespace detail
+{
+std::optional<double> DecimalByFromChars([[maybe_unused]] std::string_view number)
+{
+#if defined(__cpp_lib_to_chars)
+    // from_chars takes no "+" sign.
+    if (!number.empty() && number.front() == '+')
         number.remove_prefix(1);
     double value = 0;
     auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (ec != std::errc() || end != number.data() + number.size())
-        return std::nullopt; // out of range: overflow or underflow
-    if (std::isinf(value))
+        return std::nullopt; // out of range: overflow or underflow to zero
+    return value;
+#else
+    return std::nullopt;
+#endif
+}
+
+std::optional<double> DecimalByStrtod(std::string_view number)
+{
+    // strtod rounds to nearest as from_chars does, and on a range error it still gives the
+    // rounded value (infinity, zero or a subnormal), which the caller judges; errno is not
+    // needed. It reads "." only in the "C" locale (musl: always).
+    const std::string text(number);
+    char* end = nullptr;
+    const int savedErrno = errno;
+    const double value = std::strtod(text.c_str(), &end);
+    errno = savedErrno;
+    if (end != text.c_str() + text.size())
         return std::nullopt;
-    if (nonZero && std::fabs(value) < DBL_MIN)
-        return std::nullopt; // underflow to zero or into the subnormal range
     return value;
 }
+
+std::optional<double> DecimalToDouble(std::string_view number)
+{
+#if defined(__cpp_lib_to_chars)
+    return DecimalByFromChars(number);
+#elif defined(__EMSCRIPTEN__)
+    // Emscripten's libc++ has no floating-point from_chars; its strtod (musl's) is correctly
+    // rounded and ignores the locale's decimal point.
+    return DecimalByStrtod(number);
+#else
+#error "no locale-independent, correctly rounded decimal conversion for this library"
+#endif
+}
+} // namespace detail
 
 bool IsValidUtf8(std::string_view bytes)
 {

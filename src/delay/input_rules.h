@@ -31,4 +31,21 @@ NameProblem CheckName(std::string_view utf8);
 
 /// True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
+
+namespace detail
+{
+/// The double nearest to a decimal number whose syntax `ParseFieldNumber` has checked (optional
+/// sign, digits with at most one ".", optional exponent), or nothing when the conversion refuses
+/// it. Overflow may give nothing or infinity, underflow nothing, zero or a subnormal: the caller
+/// refuses all of them. Uses `DecimalByFromChars` where the library has a floating-point
+/// `std::from_chars`, `DecimalByStrtod` where it has none (Emscripten's libc++).
+std::optional<double> DecimalToDouble(std::string_view number);
+
+/// `std::from_chars`: nothing on a range error; nothing at all without the library's support.
+std::optional<double> DecimalByFromChars(std::string_view number);
+
+/// `std::strtod`: the rounded value even on a range error. Reads "." as the decimal point only
+/// in the "C" locale (with glibc; musl always does).
+std::optional<double> DecimalByStrtod(std::string_view number);
+} // namespace detail
 } // namespace kavrin

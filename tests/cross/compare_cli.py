@@ -3,11 +3,16 @@
 generated inputs and compares stdout, stderr and exit code byte for byte.
 
     compare_cli.py --name NAME --seed SEED --count N [--utf8-only] REFERENCE -- COMMAND...
+    compare_cli.py --list --seed SEED --count N [REFERENCE]
 
 COMMAND is the other build with whatever runs it. The inputs depend only on the seed. Exits 1
-when any input gives a different result.
+when any input gives a different result. --list prints the inputs (all UTF-8) instead, one JSON
+object a line: "args", and with REFERENCE also what it gave: "code", "stdout", "stderr" (as
+text; tests/web/compare_engine.js compares them with the WebAssembly engine's results).
 """
 import argparse
+import decimal
+import json
 import os
 import random
 import subprocess
@@ -45,9 +50,17 @@ FIXED = [
 ]
 FREQUENCIES = ["3.2768", "4", "20", "1", "8", "10", "16", "12", "48", "0.032768", "32.768e-3",
                "3,579545", "1,8432", "0", "-4", "1e1", ".5", "4.", "+4", " 4", "4 ", "4MHz",
-               "", "1e400", "1e-400", "nan", "inf", "0x10", "1,000.5", "4.194304", "19.6608"]
+               "", "1e400", "1e-400", "nan", "inf", "0x10", "1,000.5", "4.194304", "19.6608",
+               # the edges of the double range: subnormal, rounding to the smallest normal or
+               # to the largest double or beyond, exponents beyond every integer type
+               "1e-310", "4.9406564584124654e-324", "2.2250738585072011e-308",
+               "2,2250738585072012e-308", "1.7976931348623158e308", "1.7976931348623159E+308",
+               "1e99999999999999999999", "0e99999999999999999999", "-0", "+.5", "5.e-1",
+               "4" + "0" * 400 + "e-400", "0." + "0" * 300 + "4e301", "4e", "4e+", "e4", "-",
+               "4..0", "4,,0", "4e1.5", "\u00a04", "\uff14", "٤"]
 DELAYS = ["10", "0", "-10", "1e3", "5e-3", "", "10ms", "1e400", "nan", "50005.2465", "196.0955",
-          "196.0965", "0.0079", "2147483.648"]
+          "196.0965", "0.0079", "2147483.648", "1e-310", "-1e-400", "1.7976931348623159e308",
+          "10" + "0" * 300 + "e-300", "+1E1", " \t10", "10\t", "1 0", "1_0", "0x1p3"]
 NAMES = ["WAIT", "CNT", "Delay_1", "d", "pause", "ČEKEJ", "počet", " ", "x y", "\t", "_", "Wait2",
          "L" * 255, "L" * 256, "Ž" * 127, "Ž" * 128, ""]
 INVALID_UTF8_NAME = b"\xff\xfe"  # not for Windows, whose command line is UTF-16
@@ -59,8 +72,36 @@ class Inputs:
         self.names = NAMES if utf8_only else NAMES + [INVALID_UTF8_NAME]
 
     def number(self, value, digits):
-        text = f"{value:.{digits}f}"
-        return text.replace(".", ",") if self.rng.random() < 0.1 else text
+        return self.respelled(f"{value:.{digits}f}")
+
+    def respelled(self, text):
+        """The same decimal number written in another form the number rule accepts, now and
+        then: the point moved and an exponent added, a "+" sign, leading zeros, a long tail of
+        zeros or a long fraction that rounds away, leading white space, a decimal comma."""
+        rng = self.rng
+        if rng.random() < 0.2:
+            sign, digits, exponent = decimal.Decimal(text).as_tuple()
+            shift = rng.randint(-12, 12)
+            mantissa = "".join(map(str, digits))
+            point = len(mantissa) + exponent + shift  # where the point goes in the mantissa
+            if point <= 0:
+                body = "0." + "0" * -point + mantissa
+            elif point >= len(mantissa):
+                body = mantissa + "0" * (point - len(mantissa)) + rng.choice(["", "."])
+            else:
+                body = mantissa[:point] + "." + mantissa[point:]
+            e = rng.choice("eE") + rng.choice(["", "+"] if shift <= 0 else [""])
+            text = ("-" if sign else "") + body + e + str(-shift)
+        if rng.random() < 0.05 and not text.startswith("-"):
+            text = "+" + text
+        if rng.random() < 0.05:
+            text = text.replace("-", "-000", 1) if text.startswith("-") else "000" + text
+        if rng.random() < 0.05 and "e" not in text.lower():
+            text += ("" if "." in text else ".") + "0" * rng.choice([20, 400]) + \
+                rng.choice(["", "1", "49"])
+        if rng.random() < 0.05:
+            text = rng.choice([" ", "\t", "  \t "]) + text
+        return text.replace(".", ",") if rng.random() < 0.1 else text
 
     def frequency(self):
         if self.rng.random() < 0.25:
@@ -90,7 +131,8 @@ class Inputs:
         """A frequency and a delay far out in the exponent range whose product is a usual count."""
         f = self.rng.uniform(1, 10) * 10.0 ** self.rng.randint(-300, 300)
         cycles = self.rng.randint(1, 60_000_000)
-        return f"{f:.6e}", f"{cycles / (f * 250.0):.{self.rng.randint(4, 17)}e}"
+        return self.respelled(f"{f:.6e}"), \
+            self.respelled(f"{cycles / (f * 250.0):.{self.rng.randint(4, 17)}e}")
 
     def name(self, default):
         return default if self.rng.random() < 0.85 else self.rng.choice(self.names)
@@ -136,14 +178,29 @@ def run(command):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--name", required=True, help="what the other build is, for the report")
+    parser.add_argument("--list", action="store_true", help="print the inputs and stop")
+    parser.add_argument("--name", help="what the other build is, for the report")
     parser.add_argument("--seed", type=int, required=True)
     parser.add_argument("--count", type=int, required=True)
     parser.add_argument("--utf8-only", action="store_true",
                         help="no names that are not UTF-8 (the other side cannot receive them)")
-    parser.add_argument("reference")
-    parser.add_argument("command", nargs="+")
+    parser.add_argument("reference", nargs="?")
+    parser.add_argument("command", nargs="*")
     options = parser.parse_args()
+    if options.list:
+        cases = Inputs(options.seed, True).cases(options.count)
+        if not options.reference:
+            for args in cases:
+                print(json.dumps({"args": args}, ensure_ascii=False))
+            return 0
+        with ThreadPoolExecutor(max_workers=2) as pool:
+            results = pool.map(lambda args: run([options.reference, *encode(args)]), cases)
+            for args, (code, out, err) in zip(cases, results):
+                print(json.dumps({"args": args, "code": code, "stdout": out.decode("utf-8"),
+                                  "stderr": err.decode("utf-8")}, ensure_ascii=False))
+        return 0
+    if not (options.name and options.reference and options.command):
+        parser.error("--name, REFERENCE and COMMAND are needed unless --list is given")
 
     def compare(args):
         args = encode(args)

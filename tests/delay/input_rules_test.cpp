@@ -1,9 +1,13 @@
 // How field texts become numbers and names.
 
+#include <cfloat>
 #include <clocale>
 #include <cmath>
+#include <cstring>
 #include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +57,15 @@ const NumberCase NumberCases[] = {
     {"1e-310", std::nullopt}, // below the smallest normal double
     {"2.2250738585072014e-308", 2.2250738585072014e-308},
     {"1.7976931348623157e308", 1.7976931348623157e308},
+    {"2.2250738585072012e-308", DBL_MIN},      // rounds up to the smallest normal double
+    {"2.2250738585072011e-308", std::nullopt}, // rounds down to the largest subnormal
+    {"4.9406564584124654e-324", std::nullopt}, // the smallest subnormal
+    {"1.7976931348623158e308", DBL_MAX},       // rounds down to the largest double
+    {"1.7976931348623159e308", std::nullopt},  // rounds up to infinity
+    {"1e99999999999999999999", std::nullopt},  // an exponent beyond every integer type
+    {"-1e-99999999999999999999", std::nullopt},
+    {"0e-99999999999999999999", 0},
+    {"-0.000e5", -0.0},
     {"inf", std::nullopt},
     {"nan", std::nullopt},
     {"infinity", std::nullopt},
@@ -74,6 +87,108 @@ TEST(ParseFieldNumber, FollowsTheNumberRule)
             EXPECT_EQ(*value, *c.value);
             EXPECT_EQ(std::signbit(*value), std::signbit(*c.value));
         }
+    }
+}
+
+TEST(ParseFieldNumber, ReadsLongDigitStringsExactly)
+{
+    const struct
+    {
+        std::string text;
+        std::optional<double> value;
+    } cases[] = {
+        {"0." + std::string(399, '0') + "1e400", 1},
+        {"1" + std::string(999, '0') + "e-999", 1},
+        {"3.2768" + std::string(500, '0'), 3.2768},
+        {"1" + std::string(400, '0'), std::nullopt},        // 1e400
+        {"0." + std::string(400, '0') + "1", std::nullopt}, // 1e-401
+        {std::string(500, '0') + ".5", 0.5},
+        // Halfway between 1 and the next double, then a 1 far beyond: rounds up, not to even.
+        {"1.00000000000000011102230246251565404236316680908203125" + std::string(300, '0') + "1",
+         1.0000000000000002},
+        {"1.00000000000000011102230246251565404236316680908203125" + std::string(3000, '0') + "1",
+         1.0000000000000002}, // beyond the digits a conversion may keep whole
+        {"1.00000000000000011102230246251565404236316680908203125", 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE("text of " + std::to_string(c.text.size()) + " characters");
+        EXPECT_EQ(ParseFieldNumber(c.text), c.value);
+    }
+}
+
+/// Decimal texts in the syntax the rule accepts: signs, points anywhere, long mantissas and
+/// exponents across and beyond the range of a double, and the edges of that range.
+std::vector<std::string> GeneratedDecimals()
+{
+    std::vector<std::string> texts = {
+        // Exactly halfway between the largest double and 2^1024: rounds to infinity.
+        "179769313486231580793728971405303415079934132710037826936173778980444968292764750946649017"
+        "977587207096330286416692887910946555547851940402630657488671505820681908902000708383676273"
+        "854845817711531764475730270069855571366959622842914819860834936475292719074168444365510704"
+        "342711559699508093042880177904174497792",
+        "1."
+        "797693134862315807937289714053034150799341327100378269361737789804449682927647509466473681"
+        "7e308",
+        "2."
+        "225073858507201136057409796709131975934819546351645648023426109724822222021076945516529523"
+        "9e-308",
+        "2."
+        "470328229206232720882843964341106861825299013071623822127928412503377536351043759326499181"
+        "8e-324",
+        "2.4703282292062328e-324",
+        "4.9406564584124654e-324",
+    };
+    std::mt19937_64 rng(20261207);
+    auto pick = [&rng](int low, int high)
+    { return std::uniform_int_distribution<int>(low, high)(rng); };
+    const int digitCounts[] = {1, 2, 5, 17, 19, 20, 40, 800};
+    for (int i = 0; i < 20000; ++i)
+    {
+        std::string text;
+        if (pick(0, 3) == 0)
+            text += pick(0, 1) ? "-" : "+";
+        const int digits = digitCounts[pick(0, 7)];
+        const int point = pick(-1, digits);
+        for (int d = 0; d < digits; ++d)
+        {
+            if (d == point)
+                text += '.';
+            text += static_cast<char>('0' + pick(0, 9));
+        }
+        if (point == digits)
+            text += '.';
+        if (pick(0, 3) != 0)
+        {
+            text += pick(0, 1) ? 'e' : 'E';
+            const int exponent = pick(0, 1) ? pick(-340, 320) : pick(-1200, 1200);
+            text += std::to_string(exponent);
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+bool SameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Both conversions lead the rule to the same answer: the same double, or a refusal (from_chars
+// refuses what strtod turns into infinity or, from a non-zero text, into zero).
+TEST(ParseFieldNumber, ConversionsAgree)
+{
+    if (!detail::DecimalByFromChars("1"))
+        GTEST_SKIP() << "the library has no floating-point from_chars";
+    for (const std::string& text : GeneratedDecimals())
+    {
+        const std::optional<double> a = detail::DecimalByFromChars(text);
+        const std::optional<double> b = detail::DecimalByStrtod(text);
+        ASSERT_TRUE(b) << text;
+        if (a)
+            ASSERT_TRUE(SameBits(*a, *b)) << text << ": " << *a << " and " << *b;
+        else
+            ASSERT_TRUE(std::isinf(*b) || *b == 0) << text << ": " << *b;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <random>
+#include <type_traits>
 #include <variant>
 
 #include <gtest/gtest.h>
@@ -129,6 +130,20 @@ TEST(CycleBudget, ExtendedPrecisionLosesACycleWhereDoubleWouldNot)
         EXPECT_EQ(detail::ComputeCycleBudget<detail::SoftExtended>(c.frequency, c.delay).cycles,
                   c.cycles);
     }
+}
+
+// x86's 80-bit long double is used directly; everywhere else (AArch64's quad, WebAssembly's
+// quad, MSVC's double) the software float must take its place, as it must when forced.
+TEST(CycleBudget, SoftwarePathWhereLongDoubleIsNotX87)
+{
+#ifdef KAVRIN_SOFT_EXTENDED
+    constexpr bool forced = true;
+#else
+    constexpr bool forced = false;
+#endif
+    constexpr bool soft = forced || LDBL_MANT_DIG != 64;
+    EXPECT_EQ(detail::UsesSoftExtended, soft);
+    EXPECT_EQ((std::is_same_v<detail::Extended, detail::SoftExtended>), soft);
 }
 
 // Log-uniform over the ranges users type: 0.001-100 MHz and 0.001 ms-100 s.

@@ -1,0 +1,111 @@
+// The engine for the web page: the compute command behind one function that takes the four field
+// texts and the choices and hands back a plain JavaScript object. engine_api.js wraps it as
+// module.compute(request).
+
+#include <optional>
+#include <string>
+#include <variant>
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include "delay/compute.h"
+#include "delay/extended.h"
+
+namespace
+{
+using emscripten::val;
+
+static_assert(kavrin::detail::UsesSoftExtended,
+              "long double is not the x87 format in WebAssembly: the cycle budget must be "
+              "computed with the software 80-bit float");
+
+template <typename Value> struct Word
+{
+    const char* word;
+    Value value;
+};
+
+constexpr Word<kavrin::PicCore> CoreWords[] = {{"baseline", kavrin::PicCore::Baseline},
+                                               {"midrange", kavrin::PicCore::Midrange},
+                                               {"pic18", kavrin::PicCore::Pic18}};
+constexpr Word<kavrin::FillerKind> FillerWords[] = {{"goto", kavrin::FillerKind::Goto},
+                                                    {"loop", kavrin::FillerKind::Loop}};
+constexpr Word<kavrin::RoutineSyntax> SyntaxWords[] = {{"classic", kavrin::RoutineSyntax::Classic},
+                                                       {"gputils", kavrin::RoutineSyntax::Gputils}};
+
+/// The value of a choice word, which must be one of `words` exactly.
+template <typename Value, std::size_t N>
+std::optional<Value> Choice(const Word<Value> (&words)[N], const std::string& word)
+{
+    for (const auto& entry : words)
+        if (word == entry.word)
+            return entry.value;
+    return std::nullopt;
+}
+
+template <typename Value, std::size_t N>
+std::string UnknownChoice(const char* what, const Word<Value> (&words)[N], const std::string& word)
+{
+    std::string message = std::string("unknown ") + what + " \"" + word + "\" (";
+    for (std::size_t i = 0; i < N; ++i)
+        message += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + words[i].word;
+    return message + ")";
+}
+
+val Failure(const std::string& message)
+{
+    val result = val::object();
+    result.set("ok", false);
+    result.set("message", message);
+    return result;
+}
+
+/// The last routine's text, which the view handed back reads; it stays until the next call.
+std::string routineText;
+
+/// The compute command. The texts are UTF-8 bytes; the routine comes back as `routineBytes`, a
+/// view on the module's memory, so that JavaScript decodes it in one step.
+val Compute(std::string frequency, std::string delay, std::string label, std::string counter,
+            bool countCallReturn, std::string core, std::string filler, std::string syntax)
+{
+    kavrin::RoutineFormat format;
+    if (auto value = Choice(CoreWords, core))
+        format.core = *value;
+    else
+        return Failure(UnknownChoice("core", CoreWords, core));
+    if (auto value = Choice(FillerWords, filler))
+        format.filler = *value;
+    else
+        return Failure(UnknownChoice("filler", FillerWords, filler));
+    if (auto value = Choice(SyntaxWords, syntax))
+        format.syntax = *value;
+    else
+        return Failure(UnknownChoice("syntax", SyntaxWords, syntax));
+
+    kavrin::ComputeInput input{std::move(frequency), std::move(delay), std::move(label),
+                               std::move(counter), countCallReturn};
+    kavrin::ComputeResult result = kavrin::RunComputeCommand(input, format);
+    if (auto* error = std::get_if<kavrin::ComputeError>(&result))
+        return Failure(error->message);
+
+    auto& routine = std::get<kavrin::DelayRoutine>(result);
+    routineText = std::move(routine.text);
+    val out = val::object();
+    out.set("ok", true);
+    out.set("words", routine.words);
+    out.set("fillerInstructions",
+            kavrin::PlanFiller(routine.plan.PadCycles, format.filler).Words());
+    out.set("loopWords", kavrin::RoutineWords(routine.plan, kavrin::FillerKind::Loop));
+    // Last: a view is detached if the memory grows after it is made.
+    out.set("routineBytes",
+            val(emscripten::typed_memory_view(
+                routineText.size(), reinterpret_cast<const unsigned char*>(routineText.data()))));
+    return out;
+}
+} // namespace
+
+EMSCRIPTEN_BINDINGS(kavrin_engine)
+{
+    emscripten::function("computeBytes", &Compute);
+}

@@ -1,0 +1,194 @@
+#!/usr/bin/env node
+// Runs generated inputs through the WebAssembly engine (module.compute under node) and through
+// the native kavrin-cli, and requires the same routine text byte for byte (the program's stdout
+// without its final line feed) or the same message (exit code 1, its stderr line).
+//
+//   node tests/web/compare_engine.js KAVRIN_ENGINE_JS KAVRIN_CLI [COUNT] [SEED]
+//
+// The inputs are tests/cross/compare_cli.py's (--list): numbers in every form the number rule
+// knows, an error at every step of the compute command's order, long and non-ASCII names,
+// every core, filler and layout, with and without CALL and RETURN. Option lists the module has
+// no counterpart for (--help, --version, unknown options) are left out; an unknown choice word
+// must be refused by both. Below them come cases only a JavaScript string can carry: white
+// space the command line of other systems would not pass, and lone surrogates, which no UTF-8
+// holds and which the engine refuses as invalid names, as the program refuses invalid bytes.
+// Invalid UTF-8 itself cannot come from a JavaScript string.
+"use strict";
+const { spawn, spawnSync, execFileSync } = require("child_process");
+const readline = require("readline");
+const path = require("path");
+
+const [enginePath, cliPath, countText = "2200", seedText = "20261208"] = process.argv.slice(2);
+if (!enginePath || !cliPath) {
+    console.error("usage: compare_engine.js KAVRIN_ENGINE_JS KAVRIN_CLI [COUNT] [SEED]");
+    process.exit(2);
+}
+const generator = path.join(__dirname, "..", "cross", "compare_cli.py");
+
+const defaults = {
+    frequency: "3.2768", delay: "10", label: "WAIT", counter: "CNT", countCallReturn: false,
+    core: "midrange", filler: "goto", syntax: "classic", timesW: false,
+};
+const textOptions = {
+    "-f": "frequency", "--frequency": "frequency", "-d": "delay", "--delay": "delay",
+    "-l": "label", "--label": "label", "-c": "counter", "--counter": "counter",
+};
+const wordOptions = { "--core": "core", "--filler": "filler", "--syntax": "syntax" };
+
+/// The request for a kavrin-cli argument list and the arguments to run (without --json), or
+/// null when the module has no counterpart for it.
+function requestOf(args) {
+    const request = { ...defaults };
+    const cliArgs = [];
+    let unknownWord = false;
+    for (let i = 0; i < args.length; ++i) {
+        const arg = args[i];
+        const eq = arg.match(/^(--[a-z-]+)=$/); // "--label=": an empty value
+        const name = eq ? eq[1] : arg;
+        if (name in textOptions || name in wordOptions) {
+            const value = eq ? "" : args[++i];
+            if (value === undefined)
+                return null;
+            if (name in textOptions) {
+                request[textOptions[name]] = value;
+            } else {
+                // The program takes the words in any letter case; the page sends them as listed.
+                request[wordOptions[name]] = value.toLowerCase();
+                unknownWord ||= !/^(classic|gputils|goto|loop|baseline|midrange|pic18)$/.test(value.toLowerCase());
+            }
+            cliArgs.push(name, value);
+        } else if (arg === "--count-call-return") {
+            request.countCallReturn = true;
+            cliArgs.push(arg);
+        } else if (arg !== "--json") {
+            return null;
+        }
+    }
+    return { request, cliArgs, unknownWord };
+}
+
+function runCli(args) {
+    const result = spawnSync(cliPath, args, { maxBuffer: 1 << 26 });
+    if (result.error)
+        throw result.error;
+    return { code: result.status, stdout: result.stdout.toString("utf8"), stderr: result.stderr.toString("utf8") };
+}
+
+/// Extra cases: white space that the command line of other systems would not pass, and names
+/// at the edges of the module's own UTF-8 encoder (two, three and four bytes, surrogate pairs,
+/// 255 and 256 bytes).
+function jsOnlyCases() {
+    const cases = [];
+    for (const space of ["\n", "\v", "\f", "\r", "\t\n\v\f\r "])
+        cases.push({ ...defaults, frequency: space + "4", delay: space + "1e3" });
+    cases.push({ ...defaults, delay: "10\n" }, { ...defaults, frequency: "\u2003" + "4" });
+    const names = ["\u007F\u0080\u07FF\u0800\uFFFF", "\uFEFFWAIT", "\u{10000}\u{10FFFF}",
+        "\u{1F600}".repeat(63) + "abc", "\u{1F600}".repeat(64), "\u0800".repeat(85), "\u0800".repeat(86)];
+    for (const name of names)
+        cases.push({ ...defaults, label: name }, { ...defaults, counter: name, core: "pic18", filler: "loop" });
+    return cases;
+}
+
+/// What the program prints for each request of `jsOnlyCases`: the same arguments.
+function cliArgsOf(request) {
+    const args = ["-f", request.frequency, "-d", request.delay, "-l", request.label, "-c",
+        request.counter, "--core", request.core, "--filler", request.filler, "--syntax", request.syntax];
+    return request.countCallReturn ? [...args, "--count-call-return"] : args;
+}
+
+async function main() {
+    const createKavrinEngine = require(path.resolve(enginePath));
+    const engine = await createKavrinEngine();
+
+    let passed = 0, failed = 0;
+    const outcomes = new Map();
+    const note = (key) => outcomes.set(key, (outcomes.get(key) || 0) + 1);
+    const report = (request, why, engineSide, cliSide) => {
+        if (++failed <= 10) {
+            console.log(`DIFFERENT (${why}): ${JSON.stringify(request)}`);
+            console.log(`  engine: ${JSON.stringify(engineSide).slice(0, 300)}`);
+            console.log(`  kavrin-cli: ${JSON.stringify(cliSide).slice(0, 300)}`);
+        }
+    };
+    // With --json the program prints one object whose "routine" is the text and "words" its size.
+    const compare = (c, cli, json = false) => {
+        const result = engine.compute(c.request);
+        if (c.unknownWord) {
+            note("unknown choice word");
+            if (cli.code === 2 && !result.ok && result.message)
+                ++passed;
+            else
+                report(c.request, "unknown word", result, cli.code);
+        } else if (cli.code === 0 && json) {
+            note("routine (--json)");
+            const plan = JSON.parse(cli.stdout);
+            if (result.ok && plan.routine === result.routine && plan.words === result.words)
+                ++passed;
+            else
+                report(c.request, "routine", result, cli.stdout);
+        } else if (cli.code === 0) {
+            note("routine");
+            if (result.ok && cli.stdout === result.routine + "\n" && cli.stderr === "")
+                ++passed;
+            else
+                report(c.request, "routine", result, cli.stdout);
+        } else if (cli.code === 1) {
+            note(cli.stderr.trimEnd());
+            if (!result.ok && cli.stderr === result.message + "\n" && cli.stdout === "")
+                ++passed;
+            else
+                report(c.request, "message", result, cli.stderr);
+        } else {
+            report(c.request, `kavrin-cli exit code ${cli.code}`, result, cli.stderr);
+        }
+    };
+
+    // The generator runs kavrin-cli itself (two at a time) and streams each input with its
+    // results; a lone program start costs more from node than from Python.
+    const generatorRun = spawn("python3", [generator, "--list", "--seed", seedText, "--count", countText, cliPath],
+        { stdio: ["ignore", "pipe", "inherit"] });
+    const lines = readline.createInterface({ input: generatorRun.stdout, crlfDelay: Infinity });
+    for await (const line of lines) {
+        const listed = JSON.parse(line);
+        const c = requestOf(listed.args);
+        if (!c)
+            continue;
+        compare(c, listed, listed.args.includes("--json"));
+    }
+    const generatorCode = await new Promise((resolve) => generatorRun.on("close", resolve));
+    if (generatorCode !== 0)
+        throw new Error(`compare_cli.py --list failed with exit code ${generatorCode}`);
+
+    for (const request of jsOnlyCases())
+        compare({ request, unknownWord: false }, runCli(cliArgsOf(request)));
+
+    // Lone surrogates: the engine refuses them as the program refuses bytes that are not UTF-8.
+    for (const [field, option] of [["label", "-l"], ["counter", "-c"]]) {
+        const expected = invalidNameMessage(option);
+        for (const name of ["\uD800", "A\uDC00B", "\uDBFF", "\u017D\uD83D"]) {
+            const result = engine.compute({ ...defaults, [field]: name });
+            note("lone surrogate");
+            if (!result.ok && result.message === expected)
+                ++passed;
+            else
+                report({ [field]: name }, "lone surrogate", result, expected);
+        }
+    }
+
+    for (const [what, n] of [...outcomes].sort((a, b) => b[1] - a[1]))
+        console.log(`${String(n).padStart(6)} x ${what}`);
+    console.log(`${passed} passed, ${failed} failed`);
+    process.exit(failed ? 1 : 0);
+}
+
+/// The program's message for a name that is one byte 0xFF, which node cannot pass as an
+/// argument itself: a shell's printf writes it.
+function invalidNameMessage(option) {
+    const out = execFileSync("sh", ["-c", `"$0" ${option} "$(printf '\\377')" 2>&1; true`, cliPath]);
+    return out.toString("utf8").replace(/\n$/, "");
+}
+
+main().catch((error) => {
+    console.error(error);
+    process.exit(1);
+});
