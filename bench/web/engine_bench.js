@@ -54,7 +54,7 @@ async function main() {
 
         start = performance.now();
         const raw = engine.computeBytes(bytes("4"), bytes("50005.2455"), bytes("WAIT"), bytes("CNT"),
-            false, "midrange", "goto", "classic");
+            false, "midrange", "goto", "classic", false);
         inside.push(performance.now() - start);
         start = performance.now();
         decoder.decode(raw.routineBytes);

@@ -47,10 +47,11 @@
                 return { ok: false, message: "request." + texts[i] + " must be a string" };
         if (typeof request.countCallReturn !== "boolean")
             return { ok: false, message: "request.countCallReturn must be true or false" };
-        // request.timesW is not read yet.
+        if (typeof request.timesW !== "boolean")
+            return { ok: false, message: "request.timesW must be true or false" };
         var result = Module["computeBytes"](bytesOf(request.frequency), bytesOf(request.delay),
             bytesOf(request.label), bytesOf(request.counter), request.countCallReturn,
-            request.core, request.filler, request.syntax);
+            request.core, request.filler, request.syntax, request.timesW);
         if (!result.ok)
             return result;
         return {

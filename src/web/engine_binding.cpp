@@ -67,9 +67,11 @@ std::string routineText;
 /// The compute command. The texts are UTF-8 bytes; the routine comes back as `routineBytes`, a
 /// view on the module's memory, so that JavaScript decodes it in one step.
 val Compute(std::string frequency, std::string delay, std::string label, std::string counter,
-            bool countCallReturn, std::string core, std::string filler, std::string syntax)
+            bool countCallReturn, std::string core, std::string filler, std::string syntax,
+            bool timesW)
 {
     kavrin::RoutineFormat format;
+    format.timesW = timesW;
     if (auto value = Choice(CoreWords, core))
         format.core = *value;
     else
@@ -96,7 +98,10 @@ val Compute(std::string frequency, std::string delay, std::string label, std::st
     out.set("words", routine.words);
     out.set("fillerInstructions",
             kavrin::PlanFiller(routine.plan.PadCycles, format.filler).Words());
-    out.set("loopWords", kavrin::RoutineWords(routine.plan, kavrin::FillerKind::Loop));
+    // The same routine (waiting once or W times) with the loop filler.
+    kavrin::RoutineFormat loopFormat = format;
+    loopFormat.filler = kavrin::FillerKind::Loop;
+    out.set("loopWords", kavrin::RoutineWords(routine.plan, loopFormat));
     // Last: a view is detached if the memory grows after it is made.
     out.set("routineBytes",
             val(emscripten::typed_memory_view(

@@ -7,12 +7,13 @@
 //
 // The inputs are tests/cross/compare_cli.py's (--list): numbers in every form the number rule
 // knows, an error at every step of the compute command's order, long and non-ASCII names,
-// every core, filler and layout, with and without CALL and RETURN. Option lists the module has
-// no counterpart for (--help, --version, unknown options) are left out; an unknown choice word
-// must be refused by both. Below them come cases only a JavaScript string can carry: white
-// space the command line of other systems would not pass, and lone surrogates, which no UTF-8
-// holds and which the engine refuses as invalid names, as the program refuses invalid bytes.
-// Invalid UTF-8 itself cannot come from a JavaScript string.
+// every core, filler and layout, with and without CALL and RETURN, waiting once or W times
+// (--times-w, which must give a routine for every core, filler and layout). Option lists the
+// module has no counterpart for (--help, --version, unknown options) are left out; an unknown
+// choice word must be refused by both. Below them come cases only a JavaScript string can
+// carry: white space the command line of other systems would not pass, and lone surrogates,
+// which no UTF-8 holds and which the engine refuses as invalid names, as the program refuses
+// invalid bytes. Invalid UTF-8 itself cannot come from a JavaScript string.
 "use strict";
 const { spawn, spawnSync, execFileSync } = require("child_process");
 const readline = require("readline");
@@ -60,6 +61,9 @@ function requestOf(args) {
         } else if (arg === "--count-call-return") {
             request.countCallReturn = true;
             cliArgs.push(arg);
+        } else if (arg === "--times-w") {
+            request.timesW = true;
+            cliArgs.push(arg);
         } else if (arg !== "--json") {
             return null;
         }
@@ -86,6 +90,9 @@ function jsOnlyCases() {
         "\u{1F600}".repeat(63) + "abc", "\u{1F600}".repeat(64), "\u0800".repeat(85), "\u0800".repeat(86)];
     for (const name of names)
         cases.push({ ...defaults, label: name }, { ...defaults, counter: name, core: "pic18", filler: "loop" });
+    // The units counter is the counter base followed by "W": at 255 bytes and over.
+    cases.push({ ...defaults, counter: "C".repeat(255), timesW: true },
+        { ...defaults, counter: "\u0800".repeat(85), timesW: true, countCallReturn: true });
     return cases;
 }
 
@@ -93,7 +100,9 @@ function jsOnlyCases() {
 function cliArgsOf(request) {
     const args = ["-f", request.frequency, "-d", request.delay, "-l", request.label, "-c",
         request.counter, "--core", request.core, "--filler", request.filler, "--syntax", request.syntax];
-    return request.countCallReturn ? [...args, "--count-call-return"] : args;
+    if (request.countCallReturn)
+        args.push("--count-call-return");
+    return request.timesW ? [...args, "--times-w"] : args;
 }
 
 async function main() {
@@ -103,6 +112,8 @@ async function main() {
     let passed = 0, failed = 0;
     const outcomes = new Map();
     const note = (key) => outcomes.set(key, (outcomes.get(key) || 0) + 1);
+    // Every core, filler and layout a routine that waits W times was compared for.
+    const timesWRoutines = new Set();
     const report = (request, why, engineSide, cliSide) => {
         if (++failed <= 10) {
             console.log(`DIFFERENT (${why}): ${JSON.stringify(request)}`);
@@ -113,6 +124,8 @@ async function main() {
     // With --json the program prints one object whose "routine" is the text and "words" its size.
     const compare = (c, cli, json = false) => {
         const result = engine.compute(c.request);
+        if (c.request.timesW && !c.unknownWord && cli.code === 0)
+            timesWRoutines.add(`${c.request.core} ${c.request.filler} ${c.request.syntax}`);
         if (c.unknownWord) {
             note("unknown choice word");
             if (cli.code === 2 && !result.ok && result.message)
@@ -177,6 +190,12 @@ async function main() {
 
     for (const [what, n] of [...outcomes].sort((a, b) => b[1] - a[1]))
         console.log(`${String(n).padStart(6)} x ${what}`);
+    console.log(`${String(timesWRoutines.size).padStart(6)} of 12 core, filler and layout ` +
+        "combinations with a --times-w routine");
+    if (timesWRoutines.size !== 12) {
+        console.log("MISSING: a --times-w routine for some core, filler and layout");
+        ++failed;
+    }
     console.log(`${passed} passed, ${failed} failed`);
     process.exit(failed ? 1 : 0);
 }

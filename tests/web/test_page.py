@@ -31,17 +31,24 @@ TIMEOUT = 20  # seconds any expected state may take on a loaded machine
 FIELDS = ("frequency", "delay", "label", "counter")
 DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
             "count-call-return": False, "core": "midrange", "filler": "goto",
-            "syntax": "classic"}
+            "syntax": "classic", "times-w": False}
+CHECK_BOXES = ("count-call-return", "times-w")
 CAPTIONS = {
     "cs": {"frequency": "Frekvence OSC v [MHz]", "delay": "Doba zpoždění [ms]",
            "label": "Název čekací smyčky", "counter": "Název proměné",
-           "count-call-return": "Započítat CALL a RETURN", "compute": "Počítej",
+           "count-call-return": "Započítat CALL a RETURN",
+           "times-w": "Čekat W-krát (počet ve W)", "compute": "Počítej",
            "copy": "Kopírovat", "download": "Stáhnout"},
     "en": {"frequency": "Oscillator frequency [MHz]", "delay": "Delay [ms]",
            "label": "Loop label", "counter": "Counter variable",
-           "count-call-return": "Count CALL and RETURN", "compute": "Compute",
+           "count-call-return": "Count CALL and RETURN",
+           "times-w": "Wait W times (count in W)", "compute": "Compute",
            "copy": "Copy", "download": "Download"},
 }
+# The request the page sends for DEFAULTS.
+ENGINE_DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
+                   "countCallReturn": False, "core": "midrange", "filler": "goto",
+                   "syntax": "classic", "timesW": False}
 WORST = {"frequency": "4", "delay": "50005.2455"}
 
 # Each failing input: the page's fields, the same input for kavrin-cli, the engine's message and
@@ -135,7 +142,7 @@ class Context:
                 # Through JSON, which carries a lone surrogate that the driver's arguments cannot.
                 self.js("arguments[0].value = JSON.parse(arguments[1])", self.el(name),
                         json.dumps(value))
-            elif name == "count-call-return":
+            elif name in CHECK_BOXES:
                 if self.el(name).is_selected() != value:
                     self.el(name).click()
             else:
@@ -156,7 +163,8 @@ class Context:
 
     def state(self):
         values = {name: self.el(name).get_attribute("value") for name in FIELDS}
-        values["count-call-return"] = self.el("count-call-return").is_selected()
+        for name in CHECK_BOXES:
+            values[name] = self.el(name).is_selected()
         for name in ("core", "filler", "syntax"):
             values[name] = self.el(name).get_attribute("value")
         return values
@@ -199,7 +207,8 @@ def cli_args(values):
     v = dict(DEFAULTS, **values)
     args = ["-f", v["frequency"], "-d", v["delay"], "-l", v["label"], "-c", v["counter"],
             "--core", v["core"], "--filler", v["filler"], "--syntax", v["syntax"]]
-    return args + (["--count-call-return"] if v["count-call-return"] else [])
+    return args + [option for option, on in (("--count-call-return", v["count-call-return"]),
+                                             ("--times-w", v["times-w"])) if on]
 
 
 # The tests ----------------------------------------------------------------------------------------
@@ -221,13 +230,16 @@ def test_defaults(c):
 
 
 def test_choices(c):
-    """One computation per choice and the check box, the worst case included."""
+    """One computation per choice and check box, the worst case included."""
     c.open()
     rows = [{"core": "baseline"}, {"core": "pic18"}, {"filler": "loop"}, {"syntax": "gputils"},
+            {"times-w": True},
             {"count-call-return": True, "frequency": "4", "delay": "10", "label": "DELAY10",
              "counter": "D10"},
             {"core": "pic18", "filler": "loop", "syntax": "gputils", "frequency": "20",
              "delay": "1000"},
+            {"times-w": True, "frequency": "4", "delay": "1", "count-call-return": True,
+             "filler": "loop", "syntax": "gputils", "core": "pic18"},
             dict(WORST), dict(WORST, filler="loop")]
     for values in rows:
         c.compute(dict(DEFAULTS, **values), c.routine(cli_args(values)))
@@ -332,10 +344,11 @@ def test_address_and_back(c):
     c.open()
     first = {"frequency": "8", "delay": "2,5", "core": "baseline", "count-call-return": True}
     second = {"frequency": "20", "delay": "100", "label": "Á b&c=d#e", "filler": "loop",
-              "syntax": "gputils"}
+              "syntax": "gputils", "times-w": True}
     c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
     c.compute(dict(DEFAULTS, **second), c.routine(cli_args(second)))
     address = c.driver.current_url
+    expect("&w=1" in address, "the W-times check box is not in the address: " + address)
     c.open(url=address)
     c.wait(lambda: c.output() == c.routine(cli_args(second)), "the routine from the address")
     expect(c.state() == dict(DEFAULTS, **second), "fields from the address: %s" % c.state())
@@ -380,16 +393,19 @@ def test_language(c):
 
 
 def test_words_line_and_switch(c):
+    """The words of the routine and of the same routine (once or W times) with loops."""
     c.open()
-    c.compute(WORST, c.routine(cli_args(WORST)))
-    code, out, _ = c.cli(cli_args(WORST) + ["--json"])
-    words = json.loads(out)["words"]
-    loop_words = json.loads(c.cli(cli_args(dict(WORST, filler="loop")) + ["--json"])[1])["words"]
-    line = c.js("return document.getElementById('words').textContent")
-    expect(line == "Podprogram zabírá %s instrukčních slov." %
-           format(words, ",").replace(",", "\u00a0"), "words line: %r" % line)
-    expect(" %d slov" % loop_words in c.el("loop-words").text,
-           "loop words: %r" % c.el("loop-words").text)
+    for times_w in (True, False):
+        worst = dict(WORST, **{"times-w": times_w})
+        c.compute(dict(DEFAULTS, **worst), c.routine(cli_args(worst)))
+        code, out, _ = c.cli(cli_args(worst) + ["--json"])
+        words = json.loads(out)["words"]
+        loop_words = json.loads(c.cli(cli_args(dict(worst, filler="loop")) + ["--json"])[1])["words"]
+        line = c.js("return document.getElementById('words').textContent")
+        expect(line == "Podprogram zabírá %s instrukčních slov." %
+               format(words, ",").replace(",", "\u00a0"), "words line: %r" % line)
+        expect(" %d slov" % loop_words in c.el("loop-words").text,
+               "loop words: %r" % c.el("loop-words").text)
     c.el("switch-loop").click()
     c.wait(lambda: c.output() == c.routine(cli_args(dict(WORST, filler="loop"))),
            "the loop routine after the switch")
@@ -404,7 +420,7 @@ def test_keyboard(c):
     c.open("#f=4&d=10")
     c.wait(lambda: c.output() != "", "the routine from the address")
     order = ["language", "frequency", "delay", "label", "counter", "count-call-return", "core",
-             "filler", "syntax", "compute", "copy", "download", "output"]
+             "filler", "syntax", "times-w", "compute", "copy", "download", "output"]
     c.js("document.activeElement.blur(); window.focus()")
     c.driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
     for element_id in order:
@@ -501,6 +517,9 @@ def test_engine_not_ready(c):
             c.js("kavrinEngineRelease(arguments[0])", ok)
             if ok:
                 c.wait(lambda: c.el("compute").is_enabled(), "the button once the engine is ready")
+                # The warm-up: one computation of the defaults, before the button is enabled.
+                warm = c.js("return kavrinEngineRequests")
+                expect(warm == [dict(ENGINE_DEFAULTS)], "the warm-up requests: %s" % warm)
                 c.el("delay").send_keys(Keys.ENTER)
                 c.wait(lambda: c.output() == "STUB", "the held engine's routine")
             else:

@@ -11,6 +11,7 @@ export const DEFAULTS = {
   core: 'midrange',
   filler: 'goto',
   syntax: 'classic',
+  timesW: false,
 };
 
 export const CHOICES = {
@@ -21,12 +22,14 @@ export const CHOICES = {
 
 // Short parameter names keep shared addresses readable.
 const KEYS = { frequency: 'f', delay: 'd', label: 'l', counter: 'c' };
+// The check boxes, written only when ticked ("1"), so that an older address means off.
+const FLAGS = { countCallReturn: 'cr', timesW: 'w' };
 
 /** The fragment for `inputs` (all of DEFAULTS' fields) and `lang`. */
 export function toFragment(inputs, lang) {
   const p = new URLSearchParams();
   for (const [field, key] of Object.entries(KEYS)) p.set(key, inputs[field]);
-  if (inputs.countCallReturn) p.set('cr', '1');
+  for (const [field, key] of Object.entries(FLAGS)) if (inputs[field]) p.set(key, '1');
   for (const field of Object.keys(CHOICES)) p.set(field, inputs[field]);
   if (lang !== 'cs') p.set('lang', lang);
   return '#' + p.toString();
@@ -39,11 +42,12 @@ export function toFragment(inputs, lang) {
 export function fromFragment(fragment) {
   const p = new URLSearchParams(fragment.replace(/^#/, ''));
   const lang = ['cs', 'en'].includes(p.get('lang')) ? p.get('lang') : null;
-  const named = [...Object.values(KEYS), 'cr', ...Object.keys(CHOICES)].some((k) => p.has(k));
+  const named = [...Object.values(KEYS), ...Object.values(FLAGS), ...Object.keys(CHOICES)]
+    .some((k) => p.has(k));
   if (!named) return { inputs: null, lang };
   const inputs = { ...DEFAULTS };
   for (const [field, key] of Object.entries(KEYS)) if (p.has(key)) inputs[field] = p.get(key);
-  inputs.countCallReturn = p.get('cr') === '1';
+  for (const [field, key] of Object.entries(FLAGS)) inputs[field] = p.get(key) === '1';
   for (const [field, values] of Object.entries(CHOICES)) {
     const value = (p.get(field) || '').toLowerCase();
     if (values.includes(value)) inputs[field] = value;

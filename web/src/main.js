@@ -6,6 +6,7 @@ import { createLineView } from './lineview.js';
 
 const $ = (id) => document.getElementById(id);
 const TEXT_FIELDS = ['frequency', 'delay', 'label', 'counter'];
+const CHECK_BOXES = { countCallReturn: 'count-call-return', timesW: 'times-w' };
 
 let engine = null;
 let lang = 'cs';
@@ -17,14 +18,14 @@ const view = createLineView($('output'));
 function readInputs() {
   const inputs = {};
   for (const field of TEXT_FIELDS) inputs[field] = $(field).value;
-  inputs.countCallReturn = $('count-call-return').checked;
+  for (const [field, id] of Object.entries(CHECK_BOXES)) inputs[field] = $(id).checked;
   for (const field of Object.keys(CHOICES)) inputs[field] = $(field).value;
   return inputs;
 }
 
 function writeInputs(inputs) {
   for (const field of TEXT_FIELDS) $(field).value = inputs[field];
-  $('count-call-return').checked = inputs.countCallReturn;
+  for (const [field, id] of Object.entries(CHECK_BOXES)) $(id).checked = inputs[field];
   for (const field of Object.keys(CHOICES)) $(field).value = inputs[field];
 }
 
@@ -65,7 +66,7 @@ function compute(inputs, history) {
   performance.clearMarks('kavrin-engine-start');
   performance.clearMeasures('kavrin-engine');
   performance.mark('kavrin-engine-start');
-  const result = engine.compute({ ...inputs, timesW: false });
+  const result = engine.compute(inputs);
   performance.measure('kavrin-engine', 'kavrin-engine-start');
   show('notice', '');
   if (!result.ok) {
@@ -181,6 +182,8 @@ function start() {
   ready.then(
     (module) => {
       engine = module;
+      // One small computation now, so that the first click does not pay the module's first call.
+      engine.compute(DEFAULTS);
       $('compute').disabled = false;
       performance.mark('kavrin-ready');
       render();
