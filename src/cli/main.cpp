@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "delay/compute.h"
+#include "delay/format_words.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -34,47 +35,27 @@ struct Options
     bool json = false;
 };
 
-/// The words of a word-valued option and what each stands for.
-template <typename Value> using Words = std::vector<std::pair<std::string, Value>>;
-
-const Words<kavrin::RoutineSyntax> SyntaxWords{{"classic", kavrin::RoutineSyntax::Classic},
-                                               {"gputils", kavrin::RoutineSyntax::Gputils}};
-const Words<kavrin::FillerKind> FillerWords{{"goto", kavrin::FillerKind::Goto},
-                                            {"loop", kavrin::FillerKind::Loop}};
-const Words<kavrin::PicCore> CoreWords{{"baseline", kavrin::PicCore::Baseline},
-                                       {"midrange", kavrin::PicCore::Midrange},
-                                       {"pic18", kavrin::PicCore::Pic18}};
-
-template <typename Value> std::string WordOf(const Words<Value>& words, Value value)
-{
-    for (const auto& [word, v] : words)
-        if (v == value)
-            return word;
-    return {};
-}
-
 /// An option that takes one of `words`, in any letter case, and nothing else (no numbers).
 /// Help shows it as "--name {word,word}=default".
-template <typename Value>
-void AddWordOption(CLI::App& app, const std::string& name, Value& target, const Words<Value>& words,
-                   const std::string& help)
+template <typename Value, std::size_t N>
+void AddWordOption(CLI::App& app, const std::string& name, Value& target,
+                   const kavrin::FormatWord<Value> (&words)[N], const std::string& help)
 {
     std::vector<std::string> names;
     for (const auto& entry : words)
-        names.push_back(entry.first);
+        names.emplace_back(entry.word);
     std::string typeName = "{";
     for (const std::string& word : names)
         typeName += (typeName.size() > 1 ? "," : "") + word;
     typeName += "}";
-    const std::string defaultWord = WordOf(words, target);
+    const std::string defaultWord(kavrin::WordOfValue(words, target));
     app.add_option_function<std::string>(
            name,
            [&target, &words](const std::string& word)
            {
                // The check below has turned the word into its listed spelling.
-               for (const auto& [listed, value] : words)
-                   if (listed == word)
-                       target = value;
+               if (auto value = kavrin::ValueOfWord(words, word))
+                   target = *value;
            },
            help)
         ->transform(CLI::IsMember(names, CLI::ignore_case).description(""))
@@ -93,12 +74,12 @@ void DefineOptions(CLI::App& app, Options& options)
         ->capture_default_str();
     app.add_flag("--count-call-return", in.countCallReturn,
                  "Count the CALL that reaches the routine and its RETURN in the delay");
-    AddWordOption(app, "--syntax", options.format.syntax, SyntaxWords,
+    AddWordOption(app, "--syntax", options.format.syntax, kavrin::SyntaxWords,
                   "Layout: classic (as the window shows it) or gputils (for gpasm)");
-    AddWordOption(app, "--filler", options.format.filler, FillerWords,
+    AddWordOption(app, "--filler", options.format.filler, kavrin::FillerWords,
                   "Cycles the loops leave over: goto (two-cycle jumps, as the window shows them) "
                   "or loop (short loops on the routine's counters, at most 12 instructions)");
-    AddWordOption(app, "--core", options.format.core, CoreWords,
+    AddWordOption(app, "--core", options.format.core, kavrin::CoreWords,
                   "PIC core: baseline (ends in RETLW 0), midrange (also enhanced midrange) or "
                   "pic18 (BRA for the jumps)");
     app.add_flag(
@@ -122,8 +103,8 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
         {"pad_cycles", plan.PadCycles},
         {"approx_delay_ms", plan.ApproxDelayMs},
         {"error_percent", routine.errorPercent},
-        {"filler", WordOf(FillerWords, format.filler)},
-        {"core", WordOf(CoreWords, format.core)},
+        {"filler", std::string(kavrin::WordOfValue(kavrin::FillerWords, format.filler))},
+        {"core", std::string(kavrin::WordOfValue(kavrin::CoreWords, format.core))},
     };
     if (format.timesW)
     {

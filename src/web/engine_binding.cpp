@@ -2,7 +2,7 @@
 // texts and the choices and hands back a plain JavaScript object. engine_api.js wraps it as
 // module.compute(request).
 
-#include <optional>
+#include <cstddef>
 #include <string>
 #include <variant>
 
@@ -11,6 +11,7 @@
 
 #include "delay/compute.h"
 #include "delay/extended.h"
+#include "delay/format_words.h"
 
 namespace
 {
@@ -20,36 +21,17 @@ static_assert(kavrin::detail::UsesSoftExtended,
               "long double is not the x87 format in WebAssembly: the cycle budget must be "
               "computed with the software 80-bit float");
 
-template <typename Value> struct Word
-{
-    const char* word;
-    Value value;
-};
-
-constexpr Word<kavrin::PicCore> CoreWords[] = {{"baseline", kavrin::PicCore::Baseline},
-                                               {"midrange", kavrin::PicCore::Midrange},
-                                               {"pic18", kavrin::PicCore::Pic18}};
-constexpr Word<kavrin::FillerKind> FillerWords[] = {{"goto", kavrin::FillerKind::Goto},
-                                                    {"loop", kavrin::FillerKind::Loop}};
-constexpr Word<kavrin::RoutineSyntax> SyntaxWords[] = {{"classic", kavrin::RoutineSyntax::Classic},
-                                                       {"gputils", kavrin::RoutineSyntax::Gputils}};
-
-/// The value of a choice word, which must be one of `words` exactly.
+/// The message for a choice word that is none of `words` (the page never sends one).
 template <typename Value, std::size_t N>
-std::optional<Value> Choice(const Word<Value> (&words)[N], const std::string& word)
-{
-    for (const auto& entry : words)
-        if (word == entry.word)
-            return entry.value;
-    return std::nullopt;
-}
-
-template <typename Value, std::size_t N>
-std::string UnknownChoice(const char* what, const Word<Value> (&words)[N], const std::string& word)
+std::string UnknownChoice(const char* what, const kavrin::FormatWord<Value> (&words)[N],
+                          const std::string& word)
 {
     std::string message = std::string("unknown ") + what + " \"" + word + "\" (";
     for (std::size_t i = 0; i < N; ++i)
-        message += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + words[i].word;
+    {
+        message += i == 0 ? "" : i + 1 == N ? " or " : ", ";
+        message += words[i].word;
+    }
     return message + ")";
 }
 
@@ -72,18 +54,18 @@ val Compute(std::string frequency, std::string delay, std::string label, std::st
 {
     kavrin::RoutineFormat format;
     format.timesW = timesW;
-    if (auto value = Choice(CoreWords, core))
+    if (auto value = kavrin::ValueOfWord(kavrin::CoreWords, core))
         format.core = *value;
     else
-        return Failure(UnknownChoice("core", CoreWords, core));
-    if (auto value = Choice(FillerWords, filler))
+        return Failure(UnknownChoice("core", kavrin::CoreWords, core));
+    if (auto value = kavrin::ValueOfWord(kavrin::FillerWords, filler))
         format.filler = *value;
     else
-        return Failure(UnknownChoice("filler", FillerWords, filler));
-    if (auto value = Choice(SyntaxWords, syntax))
+        return Failure(UnknownChoice("filler", kavrin::FillerWords, filler));
+    if (auto value = kavrin::ValueOfWord(kavrin::SyntaxWords, syntax))
         format.syntax = *value;
     else
-        return Failure(UnknownChoice("syntax", SyntaxWords, syntax));
+        return Failure(UnknownChoice("syntax", kavrin::SyntaxWords, syntax));
 
     kavrin::ComputeInput input{std::move(frequency), std::move(delay), std::move(label),
                                std::move(counter), countCallReturn};

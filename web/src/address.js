@@ -1,6 +1,7 @@
 // The inputs, the choices and the language in the address's fragment, so that a copied address
 // reproduces a routine. The fragment (not the query) also works for a page opened from disk and
 // never reloads the page.
+import { LANGUAGES } from './i18n.js';
 
 export const DEFAULTS = {
   frequency: '3.2768',
@@ -41,7 +42,7 @@ export function toFragment(inputs, lang) {
  */
 export function fromFragment(fragment) {
   const p = new URLSearchParams(fragment.replace(/^#/, ''));
-  const lang = ['cs', 'en'].includes(p.get('lang')) ? p.get('lang') : null;
+  const lang = LANGUAGES.includes(p.get('lang')) ? p.get('lang') : null;
   const named = [...Object.values(KEYS), ...Object.values(FLAGS), ...Object.keys(CHOICES)]
     .some((k) => p.has(k));
   if (!named) return { inputs: null, lang };

@@ -1,6 +1,6 @@
 // The page: reads the form, asks the engine, shows the routine or the engine's message, and keeps
 // the inputs in the address.
-import { TEXTS, LANGUAGES, message } from './i18n.js';
+import { TEXTS, message } from './i18n.js';
 import { DEFAULTS, CHOICES, toFragment, fromFragment, fileNameFor } from './address.js';
 import { createLineView } from './lineview.js';
 
@@ -158,7 +158,7 @@ function downloadOutput() {
 function start() {
   performance.mark('kavrin-page-start');
   const address = fromFragment(location.hash);
-  if (address.lang && LANGUAGES.includes(address.lang)) lang = address.lang;
+  if (address.lang) lang = address.lang;
   if (address.inputs) writeInputs(address.inputs);
   render();
 
