@@ -2,8 +2,11 @@
 // Values go through exactly the rules of the window's fields; by default the routine printed is
 // the text the window's output field would hold, followed by one line feed.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <variant>
@@ -21,12 +24,15 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace
 {
 constexpr int ExitComputeError = 1;
 constexpr int ExitUsage = 2;
+constexpr int ExitWriteError = 3;
 
 struct Options
 {
@@ -88,6 +94,11 @@ void DefineOptions(CLI::App& app, Options& options)
         "left are counted in COUNTER followed by W (CNTW)");
     app.add_flag("--json", options.json, "Print the plan and the routine as one JSON object");
     app.set_version_flag("--version", "kavrin-cli " KAVRIN_VERSION);
+    app.footer("Exit codes:\n"
+               "  0  the routine (or this text) on stdout\n"
+               "  1  the input refused, its message on stderr\n"
+               "  2  a usage error\n"
+               "  3  the output could not be written, the cause on stderr");
 }
 
 std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFormat& format)
@@ -118,6 +129,30 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
     return json.dump(2);
 }
 
+int CloseStdout()
+{
+#ifdef _WIN32
+    return _close(_fileno(stdout));
+#else
+    return close(STDOUT_FILENO);
+#endif
+}
+
+/// Writes `text` to stdout and closes it, so that a failure the system reports only at the flush
+/// or at the close (a full disk, say) shows too. A reader that has closed the pipe gets no
+/// message, as when SIGPIPE ends the program where it is not ignored.
+int WriteOutput(const std::string& text)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+        std::fflush(stdout) == 0 && CloseStdout() == 0)
+        return 0;
+    if (errno != EPIPE)
+        std::cerr << "kavrin-cli: cannot write the output: "
+                  << (errno ? std::strerror(errno) : "unknown error") << '\n';
+    return ExitWriteError;
+}
+
 int Run(const Options& options)
 {
     const kavrin::ComputeResult result = kavrin::RunComputeCommand(options.input, options.format);
@@ -127,8 +162,7 @@ int Run(const Options& options)
         return ExitComputeError;
     }
     const auto& routine = std::get<kavrin::DelayRoutine>(result);
-    std::cout << (options.json ? ToJson(routine, options.format) : routine.text) << '\n';
-    return 0;
+    return WriteOutput((options.json ? ToJson(routine, options.format) : routine.text) + '\n');
 }
 
 /// The command line as UTF-8. Windows hands main() its arguments in the ANSI code page, which
@@ -195,7 +229,9 @@ int main(int argc, char** argv)
     }
     catch (const CLI::Success& success)
     {
-        return app.exit(success); // --help or --version, on stdout
+        std::ostringstream text; // --help or --version, for stdout
+        const int code = app.exit(success, text);
+        return code == 0 ? WriteOutput(text.str()) : code;
     }
     catch (const CLI::ParseError& error)
     {

@@ -1,5 +1,6 @@
 // kavrin-cli as scripts use it: its output, its messages and its exit codes.
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include "delay/compute.h"
 #include "delay/messages.h"
@@ -40,19 +41,35 @@ std::string ReadFile(const std::filesystem::path& path)
     return text.str();
 }
 
-RunResult RunCli(const std::vector<std::string>& args)
+/// Where kavrin-cli's stdout goes: by default a file the test reads back.
+struct StdoutTarget
+{
+    std::string redirect;        // shell text such as ">/dev/full"; empty: the file
+    std::string pipeTo;          // a reader at the other end of a pipe, such as "head -c 1"
+    bool sigpipeIgnored = false; // the program starts with SIGPIPE ignored, as under some shells
+};
+
+RunResult RunCli(const std::vector<std::string>& args, const StdoutTarget& target = {})
 {
     const auto dir = std::filesystem::temp_directory_path();
-    const auto out = dir / ("kavrin-cli-test-" + std::to_string(::getpid()) + ".out");
-    const auto err = dir / ("kavrin-cli-test-" + std::to_string(::getpid()) + ".err");
+    const auto base = dir / ("kavrin-cli-test-" + std::to_string(::getpid()));
+    const auto out = base.string() + ".out", err = base.string() + ".err",
+               status = base.string() + ".status";
     std::string command = ShellQuote(KAVRIN_CLI_PATH);
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
-    command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
-    const int status = std::system(command.c_str());
-    RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
+    if (target.pipeTo.empty())
+        command += target.redirect.empty() ? " >" + ShellQuote(out) : " " + target.redirect;
+    command += " 2>" + ShellQuote(err) + " </dev/null; echo $? >" + ShellQuote(status);
+    command = "{ " + std::string(target.sigpipeIgnored ? "trap '' PIPE; " : "") + command + "; }";
+    if (!target.pipeTo.empty())
+        command += " | " + target.pipeTo + " >/dev/null";
+    if (std::system(command.c_str()) == -1)
+        return {};
+    const std::string code = ReadFile(status);
+    RunResult result{code.empty() ? -1 : std::stoi(code), ReadFile(out), ReadFile(err)};
+    for (const std::string& path : {out, err, status})
+        std::filesystem::remove(path);
     return result;
 }
 
@@ -165,11 +182,46 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
          {"--count-call-return", "--syntax {classic,gputils}=classic", "--filler {goto,loop}=goto",
-          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW"})
+          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW",
+          "3  the output could not be written"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     const RunResult version = RunCli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "kavrin-cli " KAVRIN_VERSION "\n");
+}
+
+TEST(KavrinCli, ReportsAnOutputItCannotWriteWithExitThree)
+{
+    const std::string noSpace = "kavrin-cli: cannot write the output: No space left on device\n";
+    const std::string noFile = "kavrin-cli: cannot write the output: Bad file descriptor\n";
+    // The longest routine fills the pipe, so the reader leaves while the program still writes.
+    const std::vector<std::string> longest{"-f", "4", "-d", "50005.246"};
+    const struct
+    {
+        std::vector<std::string> args;
+        StdoutTarget target;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{}, {">/dev/full", "", false}, 3, noSpace},
+        {longest, {">/dev/full", "", false}, 3, noSpace},
+        {{"--json"}, {">/dev/full", "", false}, 3, noSpace},
+        {{"--help"}, {">/dev/full", "", false}, 3, noSpace},
+        {{"--version"}, {">/dev/full", "", false}, 3, noSpace},
+        {{}, {">&-", "", false}, 3, noFile},
+        // A refused input writes nothing to stdout.
+        {{"-f", "0"}, {">/dev/full", "", false}, 1, std::string(kavrin::msg::DelayTooSmall) + "\n"},
+        // A reader that has closed the pipe gets no message: SIGPIPE ends the program, or, where
+        // it is ignored, the failed write gives exit code 3 alone.
+        {longest, {"", "head -c 1", false}, 128 + SIGPIPE, ""},
+        {longest, {"", "head -c 1", true}, 3, ""},
+    };
+    for (const auto& c : cases)
+    {
+        const RunResult run = RunCli(c.args, c.target);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.target.redirect << c.target.pipeTo;
+        EXPECT_EQ(run.err, c.err) << c.target.redirect << c.target.pipeTo;
+    }
 }
 
 TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)

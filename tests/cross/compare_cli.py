@@ -7,11 +7,13 @@ generated inputs and compares stdout, stderr and exit code byte for byte.
 
 COMMAND is the other build with whatever runs it. The inputs depend only on the seed. Exits 1
 when any input gives a different result. --list prints the inputs (all UTF-8) instead, one JSON
-object a line: "args", and with REFERENCE also what it gave: "code", "stdout", "stderr" (as
-text; tests/web/compare_engine.js compares them with the WebAssembly engine's results).
+object a line: first {"inputs": N}, then N lines with "args", and with REFERENCE also what it
+gave: "code", "stdout", "stderr" (as text; tests/web/compare_engine.js compares them with the
+WebAssembly engine's results). A reader that gets fewer lines has lost some.
 """
 import argparse
 import decimal
+import io
 import json
 import os
 import random
@@ -176,7 +178,18 @@ def run(command):
         return code, out.read(), err.read()
 
 
+def whole_writes_to_stdout():
+    """Makes sys.stdout a buffered stream in UTF-8, whatever PYTHONUNBUFFERED says. Unbuffered,
+    Python hands each text straight to one write(), and when the kernel cuts a long write to a
+    pipe short (a child ending while the writer waits for room does it) the rest is lost; the
+    buffered stream writes on until every byte is out."""
+    sys.stdout.flush()
+    sys.stdout = io.TextIOWrapper(open(sys.stdout.fileno(), "wb", closefd=False),
+                                  encoding="utf-8", line_buffering=True)
+
+
 def main():
+    whole_writes_to_stdout()
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", action="store_true", help="print the inputs and stop")
     parser.add_argument("--name", help="what the other build is, for the report")
@@ -189,6 +202,7 @@ def main():
     options = parser.parse_args()
     if options.list:
         cases = Inputs(options.seed, True).cases(options.count)
+        print(json.dumps({"inputs": len(cases)}))
         if not options.reference:
             for args in cases:
                 print(json.dumps({"args": args}, ensure_ascii=False))

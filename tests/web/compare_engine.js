@@ -157,20 +157,35 @@ async function main() {
     };
 
     // The generator runs kavrin-cli itself (two at a time) and streams each input with its
-    // results; a lone program start costs more from node than from Python.
+    // results; a lone program start costs more from node than from Python. Its first line says
+    // how many inputs follow.
     const generatorRun = spawn("python3", [generator, "--list", "--seed", seedText, "--count", countText, cliPath],
         { stdio: ["ignore", "pipe", "inherit"] });
+    const generatorEnd = new Promise((resolve) => generatorRun.on("close", resolve));
     const lines = readline.createInterface({ input: generatorRun.stdout, crlfDelay: Infinity });
-    for await (const line of lines) {
-        const listed = JSON.parse(line);
-        const c = requestOf(listed.args);
-        if (!c)
-            continue;
-        compare(c, listed, listed.args.includes("--json"));
+    let lineNumber = 0, inputsListed = null, inputsRead = 0;
+    try {
+        for await (const line of lines) {
+            const listed = parseListed(line, ++lineNumber);
+            if (lineNumber === 1) {
+                inputsListed = listed.inputs;
+                continue;
+            }
+            ++inputsRead;
+            const c = requestOf(listed.args);
+            if (!c)
+                continue;
+            compare(c, listed, listed.args.includes("--json"));
+        }
+    } catch (error) {
+        generatorRun.kill();
+        throw error;
     }
-    const generatorCode = await new Promise((resolve) => generatorRun.on("close", resolve));
+    const generatorCode = await generatorEnd;
     if (generatorCode !== 0)
         throw new Error(`compare_cli.py --list failed with exit code ${generatorCode}`);
+    if (inputsRead !== inputsListed)
+        throw new Error(`compare_cli.py --list listed ${inputsListed} inputs, ${inputsRead} arrived`);
 
     for (const request of jsOnlyCases())
         compare({ request, unknownWord: false }, runCli(cliArgsOf(request)));
@@ -198,6 +213,40 @@ async function main() {
     }
     console.log(`${passed} passed, ${failed} failed`);
     process.exit(failed ? 1 : 0);
+}
+
+/// One line of the generator's listing: {"inputs": N} on line 1, an input with its results
+/// after it. A line that does not parse stops the comparison, naming the input when its
+/// "args" at the start of the line are whole.
+function parseListed(line, lineNumber) {
+    let listed;
+    try {
+        listed = JSON.parse(line);
+    } catch (error) {
+        throw new Error(`compare_cli.py --list, line ${lineNumber} (${line.length} characters) ` +
+            `does not parse: ${error.message}; the input's options: ${argsAtStart(line)}`);
+    }
+    const wanted = lineNumber === 1 ? Number.isInteger(listed?.inputs) : Array.isArray(listed?.args);
+    if (!wanted)
+        throw new Error(`compare_cli.py --list, line ${lineNumber} is not ` +
+            (lineNumber === 1 ? 'the number of inputs: ' : 'an input: ') + line.slice(0, 300));
+    return listed;
+}
+
+/// The "args" array that a listing line begins with, as JSON, even when the rest of the line is
+/// broken: the shortest start that parses as an array, ending at one of its "]".
+function argsAtStart(line) {
+    const start = '{"args": ';
+    if (!line.startsWith(start))
+        return "unknown, the line does not begin with them";
+    for (let end = line.indexOf("]", start.length); end !== -1; end = line.indexOf("]", end + 1)) {
+        try {
+            return JSON.stringify(JSON.parse(line.slice(start.length, end + 1)));
+        } catch {
+            // a "]" inside a string: the array goes on
+        }
+    }
+    return "unknown, the line breaks off inside them";
 }
 
 /// The program's message for a name that is one byte 0xFF, which node cannot pass as an
