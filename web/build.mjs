@@ -1,8 +1,8 @@
 // Builds the site into ../build-web/site/: index.html, style.css, app.js (the page, one classic
 // script, so the page also works opened from disk) and kavrin-engine.js (the engine, copied from
 // ../build-web/engine/). The texts come from the catalogues ../po/LANG.po of the languages in
-// ../po/LINGUAS, the ones the window reads: bundled into app.js, and the first language's
-// (the message ids' own) written into index.html.
+// ../po/LINGUAS, the ones the window reads: bundled into app.js, and written into index.html in
+// the message ids' language (Czech).
 import pluralForms from '@tannin/plural-forms';
 import { build } from 'esbuild';
 import { po } from 'gettext-parser';
@@ -81,7 +81,10 @@ const CATALOGUES = Object.fromEntries(LANGUAGES.map((lang) => [lang, readCatalog
 const cataloguesModule = {
   name: 'kavrin-catalogues',
   setup(b) {
-    b.onResolve({ filter: /^kavrin:catalogues$/ }, (args) => ({ path: args.path, namespace: 'kavrin' }));
+    b.onResolve({ filter: /^kavrin:catalogues$/ }, (args) => ({
+      path: args.path,
+      namespace: 'kavrin',
+    }));
     b.onLoad({ filter: /.*/, namespace: 'kavrin' }, () => ({
       contents: `export const LANGUAGES = ${JSON.stringify(LANGUAGES)};\n` +
         `export const CATALOGUES = ${JSON.stringify(CATALOGUES)};\n`,
@@ -107,6 +110,7 @@ function fillTexts(html) {
   return html.replace(/\{\{(?:(next):)?(\w+)\}\}/g, (_, toNext, key) =>
     !toNext && key === 'next' ? next : escapeHtml(textIn(toNext ? next : first, key)));
 }
+
 const engine = process.env.KAVRIN_ENGINE || join(here, '../build-web/engine/kavrin-engine.js');
 const site = join(here, '../build-web/site');
 

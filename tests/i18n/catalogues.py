@@ -80,9 +80,9 @@ def main():
                        stderr=subprocess.DEVNULL)
         template = polib.pofile(fresh)
         committed = os.path.join(PO, "kavrin.pot")
+        current = os.path.exists(committed) and without_date(committed) == without_date(fresh)
         checks = [("po/kavrin.pot is current",
-                   [] if os.path.exists(committed) and without_date(committed) == without_date(fresh)
-                   else ["differs from what scripts/update-po makes; run it"])]
+                   [] if current else ["differs from what scripts/update-po makes; run it"])]
     checks += [("po/%s.po" % lang, check_catalogue(lang, template)) for lang in languages()]
     checks.append(("po/LINGUAS names cs and another language",
                    [] if "cs" in languages() and len(languages()) > 1 else [str(languages())]))

@@ -42,7 +42,8 @@ export const TEXTS = {
   loading: N_('Načítám výpočetní jádro…'),
   engineFailed: N_('Výpočetní jádro se nepodařilo načíst'),
   // TRANSLATORS: the words line; %s is the number, grouped as the language groups digits.
-  words: NP_('Podprogram zabírá %s instrukční slovo.', 'Podprogram zabírá %s instrukčních slov.'),
+  words: NP_('Podprogram zabírá %s instrukční slovo.',
+    'Podprogram zabírá %s instrukčních slov.'),
   // TRANSLATORS: the loop hint beside the words line; %s as there.
   loopWords: NP_('Výplň smyčkami (loop) by zabrala jen %s slovo.',
     'Výplň smyčkami (loop) by zabrala jen %s slov.'),
