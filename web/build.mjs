@@ -1,12 +1,116 @@
 // Builds the site into ../build-web/site/: index.html, style.css, app.js (the page, one classic
 // script, so the page also works opened from disk) and kavrin-engine.js (the engine, copied from
-// ../build-web/engine/).
+// ../build-web/engine/). The texts come from the catalogues ../po/LANG.po of the languages in
+// ../po/LINGUAS, the ones the window reads: bundled into app.js, and written into index.html in
+// the message ids' language (Czech).
+import pluralForms from '@tannin/plural-forms';
 import { build } from 'esbuild';
+import { po } from 'gettext-parser';
 import { copyFileSync, existsSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { SOURCE_LANGUAGE, TEXTS } from './src/texts.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
+const poDir = join(here, '../po');
+
+function fail(message) {
+  console.error('build: ' + message);
+  process.exit(1);
+}
+
+/** The languages of po/LINGUAS, in its order: one a line, "#" starting a comment. */
+function readLanguages() {
+  const lines = readFileSync(join(poDir, 'LINGUAS'), 'utf8').split('\n');
+  return lines.map((line) => line.replace(/#.*/, '').trim()).filter(Boolean);
+}
+
+/** The plural forms of a Plural-Forms header: their number and the expression choosing one. */
+function readPluralForms(header, file) {
+  const match = /^\s*nplurals\s*=\s*(\d+)\s*;\s*plural\s*=\s*([^;]+);?\s*$/.exec(header || '');
+  if (!match) fail(`${file}: no Plural-Forms header`);
+  const count = Number(match[1]);
+  // Every index the expression gives must name a form; an expression that does not parse
+  // throws here, at build time.
+  const index = pluralForms(match[2]);
+  for (let n = 0; n <= 1000; n++) {
+    const i = index(n);
+    if (!(Number.isInteger(i) && i >= 0 && i < count)) fail(`${file}: plural form ${i} for ${n}`);
+  }
+  return { count, expression: match[2].trim() };
+}
+
+/** Whether a catalogue entry has every form translated and is not marked fuzzy. */
+function translated(entry, pluralCount) {
+  const forms = entry.msgstr;
+  return !/\bfuzzy\b/.test(entry.comments?.flag || '') && forms.every(Boolean) &&
+    forms.length === (entry.msgid_plural === undefined ? 1 : pluralCount);
+}
+
+/**
+ * One language's catalogue as the page uses it: the Plural-Forms expression and, by message id,
+ * each translation (an array of the plural forms for an entry with a plural). Fuzzy and
+ * untranslated entries are left out (their message id stands for them, as with gettext), and so
+ * are translations equal to their id. Fails when one of the page's TEXTS is not translated.
+ */
+function readCatalogue(lang) {
+  const file = `po/${lang}.po`;
+  const parsed = po.parse(readFileSync(join(poDir, `${lang}.po`)));
+  const plural = readPluralForms(parsed.headers['Plural-Forms'], file);
+  const entries = parsed.translations[''] || {};
+  for (const [key, msgid] of Object.entries(TEXTS)) {
+    if (!entries[msgid] || !translated(entries[msgid], plural.count)) {
+      fail(`${file} has no translation of "${msgid}" (the page's ${key}); scripts/update-po ` +
+        'adds the entry, a translator fills it in');
+    }
+  }
+  const texts = {};
+  for (const [msgid, entry] of Object.entries(entries)) {
+    if (!msgid || !translated(entry, plural.count)) continue;
+    if (entry.msgid_plural !== undefined) texts[msgid] = entry.msgstr;
+    else if (entry.msgstr[0] !== msgid) texts[msgid] = entry.msgstr[0];
+  }
+  return { plural: plural.expression, texts };
+}
+
+const LANGUAGES = readLanguages();
+if (!LANGUAGES.includes(SOURCE_LANGUAGE)) fail(`po/LINGUAS lacks ${SOURCE_LANGUAGE}`);
+const CATALOGUES = Object.fromEntries(LANGUAGES.map((lang) => [lang, readCatalogue(lang)]));
+
+/** esbuild's module "kavrin:catalogues": LANGUAGES and CATALOGUES. */
+const cataloguesModule = {
+  name: 'kavrin-catalogues',
+  setup(b) {
+    b.onResolve({ filter: /^kavrin:catalogues$/ }, (args) => ({
+      path: args.path,
+      namespace: 'kavrin',
+    }));
+    b.onLoad({ filter: /.*/, namespace: 'kavrin' }, () => ({
+      contents: `export const LANGUAGES = ${JSON.stringify(LANGUAGES)};\n` +
+        `export const CATALOGUES = ${JSON.stringify(CATALOGUES)};\n`,
+      loader: 'js',
+    }));
+  },
+};
+
+const escapeHtml = (s) => s.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
+
+/**
+ * The page's HTML with {{KEY}} the text KEY of TEXTS in the message ids' language, {{next:KEY}}
+ * that of the next language of LINGUAS (the one the language button offers), {{next}} its name.
+ */
+function fillTexts(html) {
+  const first = SOURCE_LANGUAGE;
+  const next = LANGUAGES[(LANGUAGES.indexOf(first) + 1) % LANGUAGES.length];
+  const textIn = (lang, key) => {
+    if (!(key in TEXTS)) fail(`web/src/index.html: no text ${key} in texts.js`);
+    const entry = CATALOGUES[lang].texts[TEXTS[key]];
+    return entry === undefined ? TEXTS[key] : entry;
+  };
+  return html.replace(/\{\{(?:(next):)?(\w+)\}\}/g, (_, toNext, key) =>
+    !toNext && key === 'next' ? next : escapeHtml(textIn(toNext ? next : first, key)));
+}
+
 const engine = process.env.KAVRIN_ENGINE || join(here, '../build-web/engine/kavrin-engine.js');
 const site = join(here, '../build-web/site');
 
@@ -25,7 +129,10 @@ await build({
   minify: true,
   target: ['chrome100', 'firefox100', 'safari15'],
   legalComments: 'none',
+  // The texts as they are rather than as \u escapes: the page and its scripts are UTF-8.
+  charset: 'utf8',
   logLevel: 'warning',
+  plugins: [cataloguesModule],
 });
 await build({
   entryPoints: [join(here, 'src/style.css')],
@@ -35,7 +142,8 @@ await build({
   logLevel: 'warning',
 });
 // The page's HTML without the indentation and line breaks between tags.
-const html = readFileSync(join(here, 'src/index.html'), 'utf8').replace(/>\s*\n\s*</g, '><');
+const html = fillTexts(readFileSync(join(here, 'src/index.html'), 'utf8'))
+  .replace(/>\s*\n\s*</g, '><');
 writeFileSync(join(site, 'index.html'), html);
 copyFileSync(engine, join(site, 'kavrin-engine.js'));
 console.log(`build: site in ${site}`);

@@ -9,6 +9,7 @@ test, then "N passed, N failed"; exits non-zero on any failure.
 """
 import argparse
 import base64
+import gettext
 import json
 import os
 import shutil
@@ -532,6 +533,64 @@ def test_engine_not_ready(c):
         shutil.rmtree(site, ignore_errors=True)
 
 
+def catalogues(work):
+    """The page's texts by key (web/src/texts.js, read by node), and each language of
+    po/LINGUAS with its catalogue compiled by msgfmt, as the window reads it."""
+    texts = json.loads(subprocess.run(
+        ["node", "--input-type=module", "-e",
+         "import('%s').then((m) => console.log(JSON.stringify(m.TEXTS)))"
+         % os.path.join(ROOT, "web", "src", "texts.js")],
+        capture_output=True, text=True, check=True).stdout)
+    with open(os.path.join(ROOT, "po", "LINGUAS"), encoding="utf-8") as f:
+        languages = [w for line in f for w in [line.split("#")[0].strip()] if w]
+    compiled = {}
+    for lang in languages:
+        mo = os.path.join(work, lang, "LC_MESSAGES", "kavrin.mo")
+        os.makedirs(os.path.dirname(mo))
+        subprocess.run(["msgfmt", "--check", "-o", mo, os.path.join(ROOT, "po", lang + ".po")],
+                       check=True)
+        compiled[lang] = gettext.translation("kavrin", work, [lang])
+    return texts, compiled
+
+
+def test_texts_are_the_catalogues(c):
+    """In each language every text of the page, the language button's (the next language's)
+    and the words line are the compiled catalogue's, numbers grouped as the language does."""
+    work = tempfile.mkdtemp(prefix="kavrin-locale-")
+    try:
+        texts, compiled = catalogues(work)
+    finally:
+        shutil.rmtree(work)
+    languages = list(compiled)
+    grouping = {"cs": "\u00a0", "en": ","}
+    for i, lang in enumerate(languages):
+        c.open("#f=4&d=50005.2455&lang=" + lang)
+        c.wait(lambda: c.el("loop-words").text != "", "the words line")
+        shown = c.js("""const $ = (id) => document.getElementById(id);
+            const shown = {title: document.title, words: $('words').textContent,
+                loopWords: $('loop-words').textContent, language: $('language').textContent,
+                languageLabel: $('language').getAttribute('aria-label'),
+                languageCode: $('language').lang};
+            for (const e of document.querySelectorAll('body [data-t]'))
+                shown[e.dataset.t] = e.textContent;
+            return shown;""")
+        t, following = compiled[lang], languages[(i + 1) % len(languages)]
+        expected = {key: t.gettext(texts[key]) for key in shown if key in texts}
+        expected.update(language=compiled[following].gettext(texts["language"]),
+                        languageLabel=compiled[following].gettext(texts["languageLabel"]),
+                        languageCode=following)
+        for key, filler in (("words", "goto"), ("loopWords", "loop")):
+            n = json.loads(c.cli(cli_args(dict(WORST, filler=filler)) + ["--json"])[1])["words"]
+            if lang not in grouping:  # a language whose digit grouping this test does not know
+                del shown[key], expected[key]
+                continue
+            # Looked up by the singular, as texts.js keys it.
+            expected[key] = t.ngettext(texts[key], texts[key], n).replace(
+                "%s", format(n, ",").replace(",", grouping[lang]))
+        expect(shown == expected, "%s: %s" % (lang, {k: (v, expected.get(k)) for k, v in
+                                                   shown.items() if v != expected.get(k)}))
+
+
 def test_file_url(c):
     c.open(url="file://" + os.path.join(os.path.abspath(c.site), "index.html"))
     c.compute({"core": "pic18"}, c.routine(["--core", "pic18"]))
@@ -543,7 +602,8 @@ def test_file_url(c):
 TESTS = [test_defaults, test_choices, test_errors_keep_the_output, test_enter_computes,
          test_copy, test_output_view, test_download, test_address_and_back, test_language,
          test_words_line_and_switch, test_keyboard, test_narrow_and_zoom, test_dark_scheme,
-         test_no_network_after_load, test_engine_not_ready, test_file_url]
+         test_no_network_after_load, test_engine_not_ready, test_texts_are_the_catalogues,
+         test_file_url]
 
 
 def screenshot(c):

@@ -1,7 +1,7 @@
 // The inputs, the choices and the language in the address's fragment, so that a copied address
 // reproduces a routine. The fragment (not the query) also works for a page opened from disk and
 // never reloads the page.
-import { LANGUAGES } from './i18n.js';
+import { LANGUAGES, SOURCE_LANGUAGE } from './i18n.js';
 
 export const DEFAULTS = {
   frequency: '3.2768',
@@ -32,7 +32,7 @@ export function toFragment(inputs, lang) {
   for (const [field, key] of Object.entries(KEYS)) p.set(key, inputs[field]);
   for (const [field, key] of Object.entries(FLAGS)) if (inputs[field]) p.set(key, '1');
   for (const field of Object.keys(CHOICES)) p.set(field, inputs[field]);
-  if (lang !== 'cs') p.set('lang', lang);
+  if (lang !== SOURCE_LANGUAGE) p.set('lang', lang);
   return '#' + p.toString();
 }
 

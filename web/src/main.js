@@ -1,6 +1,6 @@
 // The page: reads the form, asks the engine, shows the routine or the engine's message, and keeps
 // the inputs in the address.
-import { TEXTS, message } from './i18n.js';
+import { SOURCE_LANGUAGE, fill, message, nextLanguage, tr, trCount } from './i18n.js';
 import { DEFAULTS, CHOICES, toFragment, fromFragment, fileNameFor } from './address.js';
 import { createLineView } from './lineview.js';
 
@@ -9,7 +9,7 @@ const TEXT_FIELDS = ['frequency', 'delay', 'label', 'counter'];
 const CHECK_BOXES = { countCallReturn: 'count-call-return', timesW: 'times-w' };
 
 let engine = null;
-let lang = 'cs';
+let lang = SOURCE_LANGUAGE;
 let shownError = null; // the engine's Czech message on show, translated on each language switch
 let shown = null; // what the output shows: { inputs, words, fillerInstructions, loopWords }
 let engineFailed = false;
@@ -29,33 +29,29 @@ function writeInputs(inputs) {
   for (const field of Object.keys(CHOICES)) $(field).value = inputs[field];
 }
 
-function texts() {
-  return TEXTS[lang];
-}
-
 /** Sets an element's text only when it changes, so that an alert is not announced again. */
-function show(id, text) {
-  if ($(id).textContent !== text) $(id).textContent = text;
+function show(id, value) {
+  if ($(id).textContent !== value) $(id).textContent = value;
 }
 
 function render() {
-  const t = texts();
   document.documentElement.lang = lang;
-  document.title = t.title;
   for (const element of document.querySelectorAll('[data-t]')) {
-    element.textContent = t[element.dataset.t];
+    element.textContent = tr(lang, element.dataset.t);
   }
-  const other = lang === 'cs' ? 'en' : 'cs';
-  $('language').textContent = t.language;
-  $('language').lang = other;
-  $('language').setAttribute('aria-label', t.languageLabel);
-  show('status', engine || engineFailed ? '' : t.loading);
-  show('error', engineFailed ? t.engineFailed : shownError ? message(lang, shownError) : '');
+  // The button names the language it switches to in that language.
+  const next = nextLanguage(lang);
+  $('language').textContent = tr(next, 'language');
+  $('language').lang = next;
+  $('language').setAttribute('aria-label', tr(next, 'languageLabel'));
+  show('status', engine || engineFailed ? '' : tr(lang, 'loading'));
+  const error = engineFailed ? tr(lang, 'engineFailed') : shownError && message(lang, shownError);
+  show('error', error || '');
   $('summary').hidden = !shown;
-  show('words', shown ? t.words(shown.words) : '');
+  show('words', shown ? trCount(lang, 'words', shown.words) : '');
   const hint = shown && shown.inputs.filler === 'goto' && shown.fillerInstructions > 12;
   $('loop-hint').hidden = !hint;
-  show('loop-words', hint ? t.loopWords(shown.loopWords) : '');
+  show('loop-words', hint ? trCount(lang, 'loopWords', shown.loopWords) : '');
   $('copy').disabled = $('download').disabled = !shown;
 }
 
@@ -112,23 +108,24 @@ function setLanguage(next) {
   show('notice', '');
   render();
   const { inputs } = fromFragment(location.hash);
-  const fragment = inputs ? toFragment(inputs, lang) : lang === 'cs' ? '' : '#lang=' + lang;
+  let fragment = lang === SOURCE_LANGUAGE ? '' : '#lang=' + lang;
+  if (inputs) fragment = toFragment(inputs, lang);
   window.history.replaceState(null, '', fragment || location.pathname + location.search);
 }
 
-function notice(text) {
-  show('notice', text);
+function notice(value) {
+  show('notice', value);
 }
 
 async function copyOutput() {
-  const text = view.value;
+  const routine = view.value;
   try {
-    await navigator.clipboard.writeText(text);
+    await navigator.clipboard.writeText(routine);
   } catch {
     // Without the asynchronous clipboard (an older browser, or no permission) the copy command
     // on a hidden text area does the same.
     const area = document.createElement('textarea');
-    area.value = text;
+    area.value = routine;
     area.setAttribute('readonly', '');
     area.className = 'offscreen';
     document.body.append(area);
@@ -136,9 +133,9 @@ async function copyOutput() {
     const copied = document.execCommand('copy');
     area.remove();
     $('copy').focus();
-    if (!copied) return notice(texts().copyFailed);
+    if (!copied) return notice(tr(lang, 'copyFailed'));
   }
-  notice(texts().copied);
+  notice(tr(lang, 'copied'));
 }
 
 function downloadOutput() {
@@ -152,7 +149,7 @@ function downloadOutput() {
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(url), 60000);
-  notice(texts().downloaded(name));
+  notice(fill(tr(lang, 'downloaded'), name));
 }
 
 function start() {
@@ -166,7 +163,7 @@ function start() {
     event.preventDefault();
     if (engine) compute(readInputs(), HISTORY.push);
   });
-  $('language').addEventListener('click', () => setLanguage(lang === 'cs' ? 'en' : 'cs'));
+  $('language').addEventListener('click', () => setLanguage(nextLanguage(lang)));
   $('copy').addEventListener('click', copyOutput);
   $('download').addEventListener('click', downloadOutput);
   $('switch-loop').addEventListener('click', () => {
