@@ -197,7 +197,7 @@ async function main() {
         ++failed;
     }
     console.log(`${passed} passed, ${failed} failed`);
-    process.exit(failed ? 1 : 0);
+    process.exit(failed || !passed ? 1 : 0);
 }
 
 /// The program's message for a name that is one byte 0xFF, which node cannot pass as an

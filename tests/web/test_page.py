@@ -5,7 +5,7 @@
 
 Serves the built site (build-web/site) on 127.0.0.1 and drives it through chromedriver; one check
 opens it from file://. --screenshot also renews docs/screenshot-web.png. Prints one line per
-test, then "N passed, N failed"; exits non-zero on any failure.
+test, then "N passed, N failed"; exits non-zero on any failure, or when no test ran.
 """
 import argparse
 import base64
@@ -584,7 +584,8 @@ def main():
     finally:
         c.close()
     print("%d passed, %d failed" % (passed, failed))
-    return 1 if failed else 0
+    # A run that checked nothing proves nothing either.
+    return 1 if failed or not passed else 0
 
 
 if __name__ == "__main__":
