@@ -126,16 +126,16 @@ async function copyOutput() {
     await navigator.clipboard.writeText(text);
   } catch {
     // Without the asynchronous clipboard (an older browser, or no permission) the copy command
-    // on a hidden text area does the same.
-    const area = document.createElement('textarea');
-    area.value = text;
-    area.setAttribute('readonly', '');
-    area.className = 'offscreen';
-    document.body.append(area);
-    area.select();
+    // does the same, its copy event handed the text: selecting the worst case in a hidden text
+    // area takes seconds, past the click's user activation, and then copies nothing.
+    const put = (event) => {
+      event.clipboardData.setData('text/plain', text);
+      event.preventDefault();
+      event.stopImmediatePropagation();
+    };
+    document.addEventListener('copy', put, true);
     const copied = document.execCommand('copy');
-    area.remove();
-    $('copy').focus();
+    document.removeEventListener('copy', put, true);
     if (!copied) return notice(texts().copyFailed);
   }
   notice(texts().copied);
