@@ -5,7 +5,7 @@
 
 Serves the built site (build-web/site) on 127.0.0.1 and drives it through chromedriver; one check
 opens it from file://. --screenshot also renews docs/screenshot-web.png. Prints one line per
-test, then "N passed, N failed"; exits non-zero on any failure.
+test, then "N passed, N failed"; exits non-zero on any failure, or when no test ran.
 """
 import argparse
 import base64
@@ -212,6 +212,12 @@ def cli_args(values):
                                              ("--times-w", v["times-w"])) if on]
 
 
+def empty_start(c):
+    """The page shows no routine: no output, no words line, copy and download disabled."""
+    return (c.output() == "" and not c.el("summary").is_displayed()
+            and not c.el("copy").is_enabled() and not c.el("download").is_enabled())
+
+
 # The tests ----------------------------------------------------------------------------------------
 
 def test_defaults(c):
@@ -224,10 +230,14 @@ def test_defaults(c):
     expect(c.state() == DEFAULTS, "default values: %s" % c.state())
     expect(c.captions() == CAPTIONS["cs"], "captions: %s" % c.captions())
     expect(c.output() == "", "the output is empty before the first computation")
+    expect(empty_start(c), "copy, download or the words line before the first computation")
+    expect(c.el("status").text == "", "status once the engine is ready: %r" % c.el("status").text)
     expect(c.js("return document.documentElement.lang") == "cs", "the page is not in Czech")
     expect(c.el("error").get_attribute("role") == "alert", "#error is not an alert")
     c.compute({}, c.routine([]))
     expect(c.error() == "", "an error after a good computation")
+    expect(c.el("copy").is_enabled() and c.el("download").is_enabled(),
+           "copy and download stay disabled with a routine")
 
 
 def test_choices(c):
@@ -251,6 +261,7 @@ def test_errors_keep_the_output(c):
     c.open()
     good = c.routine([])
     c.compute({}, good)
+    address = c.driver.current_url
     for values, args, czech, _ in ERRORS:
         code, out, err = c.cli([a if isinstance(a, bytes) else a.encode() for a in args])
         expect((code, out, err) == (1, "", czech + "\n"),
@@ -259,6 +270,7 @@ def test_errors_keep_the_output(c):
         c.el("compute").click()
         c.wait(lambda: c.error() == czech, "the message " + czech)
         expect(c.output() == good, "the output changed after " + czech)
+        expect(c.driver.current_url == address, "the address changed after " + czech)
     c.fill(DEFAULTS)
     c.el("compute").click()
     c.wait(lambda: c.error() == "", "the message to go after a good computation")
@@ -280,9 +292,21 @@ def test_copy(c):
     c.open()
     c.grant_clipboard()
     c.compute(WORST, c.routine(cli_args(WORST)))
-    c.el("copy").click()
-    c.wait(lambda: c.el("notice").text == "Zkopírováno do schránky", "the copy notice")
-    expect(c.clipboard() == c.output(), "the clipboard does not hold the output")
+    c.js("window.writeClipboard = navigator.clipboard.writeText.bind(navigator.clipboard)")
+    # The asynchronous clipboard; the copy command where it refuses; and neither.
+    for stub, notice, copied in [
+            ("", "Zkopírováno do schránky", True),
+            ("navigator.clipboard.writeText = () => Promise.reject(new Error('denied'))",
+             "Zkopírováno do schránky", True),
+            ("document.execCommand = () => false",
+             "Schránka není dostupná: vyberte text a zkopírujte jej ručně", False)]:
+        c.driver.execute_async_script("writeClipboard('-').then(arguments[0])")
+        c.js("document.getElementById('notice').textContent = ''; " + stub)
+        c.el("copy").click()
+        c.wait(lambda: c.el("notice").text == notice, "the notice " + notice)
+        expect((c.clipboard() == c.output()) == copied, "the clipboard after: " + notice)
+        expect(c.js("return document.activeElement.id") == "copy", "focus left the button")
+    c.js("navigator.clipboard.writeText = writeClipboard; delete document.execCommand")
     c.driver.execute_async_script("navigator.clipboard.writeText('-').then(arguments[0])")
     c.el("output").send_keys(Keys.CONTROL, "a")
     c.el("output").send_keys(Keys.CONTROL, "c")
@@ -298,6 +322,28 @@ def test_copy(c):
         return text.slice(2, blocks[0].textContent.length + 1 + range.endOffset);""")
     c.el("output").send_keys(Keys.CONTROL, "c")
     c.wait(lambda: c.clipboard() == part, "copy to take the selected part")
+    # Boundaries on the blocks and on their parent: the second block whole; the rest from it.
+    for row in range(2):
+        part = c.js("""const lines = document.querySelector('#output .lines'), b = lines.children;
+            const text = document.getElementById('output').value;
+            const start = b[0].textContent.length + 1, end = start + b[1].textContent.length;
+            const [from, at, to, upTo, part] = [[lines, 1, b[1], 1, text.slice(start, end)],
+                [b[1], 0, lines, b.length, text.slice(start)]][arguments[0]];
+            const range = document.createRange();
+            range.setStart(from, at);
+            range.setEnd(to, upTo);
+            getSelection().removeAllRanges();
+            getSelection().addRange(range);
+            return part;""", row)
+        c.el("output").send_keys(Keys.CONTROL, "c")
+        c.wait(lambda: c.clipboard() == part, "copy to take the selected blocks (%d)" % row)
+    # A notice lasts until the next computation or language switch.
+    for action in (lambda: c.compute({"delay": "20"}, c.routine(["-f", "4", "-d", "20"])),
+                   lambda: c.el("language").click()):
+        c.el("copy").click()
+        c.wait(lambda: c.el("notice").text != "", "the copy notice")
+        action()
+        expect(c.el("notice").text == "", "a notice stays: " + c.el("notice").text)
 
 
 def test_output_view(c):
@@ -320,6 +366,8 @@ def test_output_view(c):
     expect(abs(view["height"] - lines * view["line"]) <= lines * view["line"] * 0.001,
            "%d lines are %s pixels tall" % (lines, view))
     expect(view["shown"] <= 3 < view["blocks"], "blocks laid out: %s" % view)
+    expect(c.js("""return [...document.querySelectorAll('#output .block')].map((b) => b.textContent)
+        .join('\\n') === document.getElementById('output').value"""), "the blocks show other lines")
     c.el("output").send_keys(Keys.CONTROL, Keys.END)
     c.wait(lambda: c.js("""
         const o = document.getElementById('output');
@@ -327,17 +375,27 @@ def test_output_view(c):
         const r = last.getBoundingClientRect(), v = o.getBoundingClientRect();
         return o.scrollTop > 0 && shownBlocks.has(last) && r.bottom <= v.bottom + 1
             && r.bottom > v.top;"""), "the last line in sight")
+    other = dict(WORST, syntax="gputils")
+    c.compute(other, c.routine(cli_args(other)))
+    expect(c.js("return document.getElementById('output').scrollTop") == 0,
+           "the next routine is not shown from its start")
 
 
 def test_download(c):
     """The file holds kavrin-cli's output byte for byte, named after the label."""
     c.open()
     for label, name in [("WAIT", "WAIT.inc"), ("../Čekej 1/2", "_Čekej_1_2.inc"),
-                        ("CON", "_CON.inc"), ("*?<>", "delay.inc"), ("-x", "x.inc")]:
+                        ("CON", "_CON.inc"), ("*?<>", "delay.inc"), ("-x", "x.inc"),
+                        ("--x", "x.inc"), ("--CON", "_CON.inc"), ("--", "delay.inc"),
+                        ("nul", "_nul.inc"), ("COM\u00b9", "_COM\u00b9.inc"),
+                        ("LPT1x", "LPT1x.inc"), ("a__b", "a__b.inc"),
+                        ("C\u030cekej", "\u010cekej.inc"),
+                        ("A" * 99 + "\U0001d400" * 2, "A" * 99 + "\U0001d400.inc")]:
         c.compute({"label": label}, c.routine(["-l", label]))
         c.el("download").click()
         expect(c.downloaded(name) == c.cli(["-l", label])[1].encode(),
                "the bytes of " + name)
+        expect(c.el("notice").text == "Uloženo jako " + name, "notice: " + c.el("notice").text)
 
 
 def test_address_and_back(c):
@@ -345,7 +403,7 @@ def test_address_and_back(c):
     c.open()
     first = {"frequency": "8", "delay": "2,5", "core": "baseline", "count-call-return": True}
     second = {"frequency": "20", "delay": "100", "label": "Á b&c=d#e", "filler": "loop",
-              "syntax": "gputils", "times-w": True}
+              "syntax": "gputils", "times-w": True, "counter": "N+1"}
     c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
     c.compute(dict(DEFAULTS, **second), c.routine(cli_args(second)))
     address = c.driver.current_url
@@ -355,20 +413,42 @@ def test_address_and_back(c):
     expect(c.state() == dict(DEFAULTS, **second), "fields from the address: %s" % c.state())
 
     c.open()
+    # The same inputs twice are one step back.
+    c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
     c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
     c.compute(dict(DEFAULTS, **second), c.routine(cli_args(second)))
     c.driver.back()
     c.wait(lambda: c.output() == c.routine(cli_args(first)), "the first routine after Back")
     expect(c.state() == dict(DEFAULTS, **first), "fields after Back: %s" % c.state())
+    c.fill({"delay": "x"})
+    c.el("compute").click()
+    c.wait(lambda: c.error() != "", "a message")
     c.driver.back()
     c.wait(lambda: c.output() == "" and c.state() == DEFAULTS, "the empty start after Back")
+    expect(empty_start(c) and c.error() == "", "the empty start shows more: %r" % c.error())
     c.driver.forward()
     c.driver.forward()
     c.wait(lambda: c.output() == c.routine(cli_args(second)), "the second routine after Forward")
 
+    # An address written by hand: a choice in any letter case; an unknown choice word, language
+    # or check box value leaves the default.
+    values = {"frequency": "4", "counter": "X1", "core": "pic18", "times-w": True}
+    c.open("#f=4&c=X1&core=PIC18&filler=bogus&cr=0&w=1&lang=xx")
+    c.wait(lambda: c.output() == c.routine(cli_args(values)), "a hand-written address's routine")
+    expect(c.state() == dict(DEFAULTS, **values), "fields from it: %s" % c.state())
+    expect(c.el("compute").text == "Počítej", "an unknown language")
+
 
 def test_language(c):
     """English one click away and kept in the address; the routine is the same."""
+    # Without a routine the address holds the language alone, and opens none.
+    c.open()
+    c.el("language").click()
+    c.wait(lambda: c.driver.current_url == c.server.url + "#lang=en", "English in the address")
+    c.open(url=c.driver.current_url)
+    expect(c.el("compute").text == "Compute" and empty_start(c), "an English empty page")
+    c.el("language").click()
+    c.wait(lambda: c.driver.current_url == c.server.url, "an empty page's address in Czech")
     c.open()
     c.compute({"frequency": "4"}, c.routine(["-f", "4"]))
     c.fill({"delay": "x"})
@@ -377,6 +457,10 @@ def test_language(c):
     c.el("language").click()
     c.wait(lambda: c.js("return document.documentElement.lang") == "en", "English")
     expect(c.captions() == CAPTIONS["en"], "English captions: %s" % c.captions())
+    switch = c.js("""const b = document.getElementById('language');
+        return [document.title, b.textContent, b.lang, b.getAttribute('aria-label')]""")
+    expect(switch == ["Kavrin – PIC delay loops", "Česky", "cs", "Přepnout do češtiny"],
+           "the title and the language button in English: %s" % switch)
     expect(c.error() == ERRORS[1][3], "the message in English: %r" % c.error())
     expect("lang=en" in c.driver.current_url, "the language is not in the address")
     for values, _, czech, english in ERRORS:
@@ -411,9 +495,14 @@ def test_words_line_and_switch(c):
     c.wait(lambda: c.output() == c.routine(cli_args(dict(WORST, filler="loop"))),
            "the loop routine after the switch")
     expect(c.el("filler").get_attribute("value") == "loop", "the filler choice did not switch")
+    expect(c.js("return document.activeElement.id") == "output", "the output is not focused")
     expect(not c.el("loop-hint").is_displayed(), "the hint stays with the loop filler")
     c.compute({"filler": "goto", "frequency": "4", "delay": "10"}, c.routine(["-f", "4"]))
     expect(not c.el("loop-hint").is_displayed(), "the hint for a short goto filler")
+    # The hint from 13 filler instructions on (pad cycles 23 and 25 at 4 MHz).
+    for delay, hint in (("49810.195", False), ("49810.196", True)):
+        c.compute({"delay": delay}, c.routine(["-f", "4", "-d", delay]))
+        expect(c.el("loop-hint").is_displayed() == hint, "the hint at %s ms" % delay)
 
 
 def test_keyboard(c):
@@ -644,7 +733,8 @@ def main():
     finally:
         c.close()
     print("%d passed, %d failed" % (passed, failed))
-    return 1 if failed else 0
+    # A run that checked nothing proves nothing either.
+    return 1 if failed or not passed else 0
 
 
 if __name__ == "__main__":

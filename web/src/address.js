@@ -56,7 +56,8 @@ export function fromFragment(fragment) {
   return { inputs, lang };
 }
 
-const RESERVED = /^(con|prn|aux|nul|com[0-9]|lpt[0-9])$/i;
+// Windows' device names, which no file there may have (its ports with a superscript digit too).
+const RESERVED = /^(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³])$/i;
 
 /**
  * A file name for the routine named `label` that every system accepts: letters and digits of any

@@ -123,16 +123,16 @@ async function copyOutput() {
     await navigator.clipboard.writeText(routine);
   } catch {
     // Without the asynchronous clipboard (an older browser, or no permission) the copy command
-    // on a hidden text area does the same.
-    const area = document.createElement('textarea');
-    area.value = routine;
-    area.setAttribute('readonly', '');
-    area.className = 'offscreen';
-    document.body.append(area);
-    area.select();
+    // does the same, its copy event handed the text: selecting the worst case in a hidden text
+    // area takes seconds, past the click's user activation, and then copies nothing.
+    const put = (event) => {
+      event.clipboardData.setData('text/plain', routine);
+      event.preventDefault();
+      event.stopImmediatePropagation();
+    };
+    document.addEventListener('copy', put, true);
     const copied = document.execCommand('copy');
-    area.remove();
-    $('copy').focus();
+    document.removeEventListener('copy', put, true);
     if (!copied) return notice(tr(lang, 'copyFailed'));
   }
   notice(tr(lang, 'copied'));
