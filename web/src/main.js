@@ -92,6 +92,13 @@ function compute(inputs, history) {
   }
 }
 
+/** Lets the browser keep the site for use without the network; a page from disk needs none. */
+function keepForOffline() {
+  if (!location.protocol.startsWith('http') || !('serviceWorker' in navigator)) return;
+  // Without it the page works as before, only not offline.
+  navigator.serviceWorker.register('sw.js').catch(() => {});
+}
+
 /** Shows what the address holds: its inputs computed, or the defaults and an empty output. */
 function followAddress(history) {
   const { inputs } = fromFragment(location.hash);
@@ -188,6 +195,7 @@ function start() {
       performance.mark('kavrin-ready');
       render();
       if (fromFragment(location.hash).inputs) followAddress(HISTORY.replace);
+      keepForOffline();
     },
     () => {
       engineFailed = true;
