@@ -51,7 +51,7 @@ function render() {
   $('language').setAttribute('aria-label', t.languageLabel);
   show('status', engine || engineFailed ? '' : t.loading);
   show('error', engineFailed ? t.engineFailed : shownError ? message(lang, shownError) : '');
-  $('summary').hidden = !shown;
+  $('summary').classList.toggle('empty', !shown);
   show('words', shown ? t.words(shown.words) : '');
   const hint = shown && shown.inputs.filler === 'goto' && shown.fillerInstructions > 12;
   $('loop-hint').hidden = !hint;
@@ -89,6 +89,35 @@ function compute(inputs, history) {
     window.history.pushState(null, '', fragment);
   } else if (history !== HISTORY.keep) {
     window.history.replaceState(null, '', fragment);
+  }
+}
+
+// How many of the routine's lines must be in sight after a computation.
+const LINES_IN_SIGHT = 3;
+
+/** Whether `top`..`bottom` (viewport coordinates) lie inside the viewport. */
+function inViewport(top, bottom) {
+  return top >= 0 && bottom <= document.documentElement.clientHeight;
+}
+
+/**
+ * Scrolls the page, only when needed, so that the message or the routine's first lines are in
+ * sight: a message by as little as shows all of it, a routine to its panel's top. The focus stays.
+ */
+function bringAnswerIntoSight() {
+  const behavior = matchMedia('(prefers-reduced-motion: reduce)').matches ? 'auto' : 'smooth';
+  if (shownError) {
+    const box = $('error').getBoundingClientRect();
+    if (!inViewport(box.top, box.bottom)) $('error').scrollIntoView({ block: 'nearest', behavior });
+    return;
+  }
+  const output = $('output');
+  const style = getComputedStyle(output);
+  const box = output.getBoundingClientRect();
+  const linesBottom = Math.min(box.bottom, box.top + parseFloat(style.borderTopWidth)
+    + parseFloat(style.paddingTop) + LINES_IN_SIGHT * parseFloat(style.lineHeight));
+  if (!inViewport(box.top, linesBottom)) {
+    output.closest('.result').scrollIntoView({ block: 'start', behavior });
   }
 }
 
@@ -171,7 +200,9 @@ function start() {
 
   $('form').addEventListener('submit', (event) => {
     event.preventDefault();
-    if (engine) compute(readInputs(), HISTORY.push);
+    if (!engine) return;
+    compute(readInputs(), HISTORY.push);
+    bringAnswerIntoSight();
   });
   $('language').addEventListener('click', () => setLanguage(lang === 'cs' ? 'en' : 'cs'));
   $('copy').addEventListener('click', copyOutput);
