@@ -4,8 +4,9 @@
     tests/web/test_page.py KAVRIN_CLI [--site DIR] [--screenshot]
 
 Serves the built site (build-web/site) on 127.0.0.1 and drives it through chromedriver; one check
-opens it from file://. --screenshot also renews docs/screenshot-web.png. Prints one line per
-test, then "N passed, N failed"; exits non-zero on any failure.
+opens it from file://. --screenshot also renews docs/screenshot-web.png and
+docs/screenshot-web-phone.png. Prints one line per test, then "N passed, N failed"; exits
+non-zero on any failure.
 """
 import argparse
 import base64
@@ -701,12 +702,24 @@ TESTS = [test_defaults, test_choices, test_errors_keep_the_output, test_enter_co
 
 
 def screenshot(c):
+    """A desktop window with the worst case, and a phone just after "Počítej"."""
+    def save(name):
+        png = c.browser.cdp("Page.captureScreenshot", {"format": "png"})["data"]
+        with open(os.path.join(ROOT, "docs", name), "wb") as f:
+            f.write(base64.b64decode(png))
+
     c.browser.set_size(1280, 900)
     c.open("#f=4&d=50005.2455")
     c.wait(lambda: c.output() != "", "the routine")
-    png = c.browser.cdp("Page.captureScreenshot", {"format": "png"})["data"]
-    with open(os.path.join(ROOT, "docs", "screenshot-web.png"), "wb") as f:
-        f.write(base64.b64decode(png))
+    save("screenshot-web.png")
+    c.browser.set_size(360, 740)
+    c.browser.set_scheme(False, reduced_motion=True)
+    c.open()
+    c.fill({"frequency": "4"})
+    c.el("compute").click()
+    c.wait(lambda: c.output() != "" and c.js(SIGHT, "routine")["inSight"], "the routine")
+    save("screenshot-web-phone.png")
+    c.browser.set_scheme(False)
     c.browser.cdp("Emulation.clearDeviceMetricsOverride")
 
 
@@ -714,7 +727,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("cli", help="the kavrin-cli to compare with")
     parser.add_argument("--site", default=SITE, help="the built site (default build-web/site)")
-    parser.add_argument("--screenshot", action="store_true", help="renew docs/screenshot-web.png")
+    parser.add_argument("--screenshot", action="store_true", help="renew docs/screenshot-web*.png")
     parser.add_argument("-k", help="run only the tests whose name holds this")
     options = parser.parse_args()
     c = Context(os.path.abspath(options.cli), options.site)
