@@ -48,10 +48,11 @@ copyFileSync(engine, join(site, 'kavrin-engine.js'));
 copyFileSync(join(here, 'src/manifest.webmanifest'), join(site, 'manifest.webmanifest'));
 for (const size of [192, 512]) {
   try {
-    execFileSync('rsvg-convert', ['--width', `${size}`, '--height', `${size}`, '--keep-aspect-ratio',
-      '--format', 'png', '--output', join(site, `icon-${size}.png`), join(here, '../res/kavrin.svg')]);
+    execFileSync('rsvg-convert', ['--width', `${size}`, '--height', `${size}`,
+      '--keep-aspect-ratio', '--format', 'png', '--output', join(site, `icon-${size}.png`),
+      join(here, '../res/kavrin.svg')]);
   } catch (error) {
-    console.error(`build: rsvg-convert (librsvg2-bin) could not draw the ${size}-px icon: ${error.message}`);
+    console.error(`build: rsvg-convert (librsvg2-bin) did not draw the icon: ${error.message}`);
     process.exit(1);
   }
 }
@@ -70,7 +71,7 @@ await build({
   bundle: true,
   minify: true,
   define: {
-    SITE_CACHE: JSON.stringify(`kavrin-${hash.digest('hex').slice(0, 16)}`),
+    SITE_HASH: JSON.stringify(hash.digest('hex').slice(0, 16)),
     SITE_FILES: JSON.stringify(files),
   },
   legalComments: 'none',

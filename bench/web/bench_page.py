@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Figures for the web page in headless Debian Chromium: the site's size, the time from
-navigation to the enabled button (from the server, and from the service worker's cache), and for the worst case (4 MHz, 50005.2455 ms, goto filler) the
-time from the click to the next painted frame, with the engine's share of it.
+navigation to the enabled button (from the server, and from the service worker's cache), and for
+the worst case (4 MHz, 50005.2455 ms, goto filler) the time from the click to the next painted
+frame, with the engine's share of it.
 
     bench/web/bench_page.py [--site DIR] [--runs N]
 
