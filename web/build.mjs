@@ -1,12 +1,18 @@
 // Builds the site into ../build-web/site/: index.html, style.css, app.js (the page, one classic
-// script, so the page also works opened from disk) and kavrin-engine.js (the engine, copied from
-// ../build-web/engine/). The texts come from the catalogues ../po/LANG.po of the languages in
-// ../po/LINGUAS, the ones the window reads: bundled into app.js, and written into index.html in
-// the message ids' language (Czech).
+// script, so the page also works opened from disk), kavrin-engine.js (the engine, copied from
+// ../build-web/engine/), the web app manifest with its icons (drawn from ../res/kavrin.svg by
+// rsvg-convert) and sw.js (the service worker that keeps the site for use without the network).
+// The texts come from the catalogues ../po/LANG.po of the languages in ../po/LINGUAS, the ones
+// the window reads: bundled into app.js, and written into index.html in the message ids'
+// language (Czech).
 import pluralForms from '@tannin/plural-forms';
 import { build } from 'esbuild';
 import { po } from 'gettext-parser';
-import { copyFileSync, existsSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import {
+  copyFileSync, existsSync, mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync,
+} from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { SOURCE_LANGUAGE, TEXTS } from './src/texts.js';
@@ -146,4 +152,38 @@ const html = fillTexts(readFileSync(join(here, 'src/index.html'), 'utf8'))
   .replace(/>\s*\n\s*</g, '><');
 writeFileSync(join(site, 'index.html'), html);
 copyFileSync(engine, join(site, 'kavrin-engine.js'));
+
+// The manifest and the icons a home screen or an app list shows.
+copyFileSync(join(here, 'src/manifest.webmanifest'), join(site, 'manifest.webmanifest'));
+for (const size of [192, 512]) {
+  try {
+    execFileSync('rsvg-convert', ['--width', `${size}`, '--height', `${size}`,
+      '--keep-aspect-ratio', '--format', 'png', '--output', join(site, `icon-${size}.png`),
+      join(here, '../res/kavrin.svg')]);
+  } catch (error) {
+    console.error(`build: rsvg-convert (librsvg2-bin) did not draw the icon: ${error.message}`);
+    process.exit(1);
+  }
+}
+
+// The service worker, last: its cache is named after a hash of every other file of the site, so
+// that any change to them is a new release.
+const files = readdirSync(site).sort();
+const hash = createHash('sha256');
+for (const name of files) {
+  const data = readFileSync(join(site, name));
+  hash.update(`${name}\0${data.length}\0`).update(data);
+}
+await build({
+  entryPoints: [join(here, 'src/sw.js')],
+  outfile: join(site, 'sw.js'),
+  bundle: true,
+  minify: true,
+  define: {
+    SITE_HASH: JSON.stringify(hash.digest('hex').slice(0, 16)),
+    SITE_FILES: JSON.stringify(files),
+  },
+  legalComments: 'none',
+  logLevel: 'warning',
+});
 console.log(`build: site in ${site}`);

@@ -55,8 +55,11 @@ class Browser:
             "download.default_directory": self.downloads,
             "download.prompt_for_download": False,
         })
+        # The console (for Content-Security-Policy violations) and, when asked, the network.
+        logging = {"browser": "ALL"}
         if log_network:
-            options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+            logging["performance"] = "ALL"
+        options.set_capability("goog:loggingPrefs", logging)
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         self.driver.set_script_timeout(30)
         self.cdp("Browser.setDownloadBehavior",
@@ -66,9 +69,11 @@ class Browser:
     def cdp(self, command, params=None):
         return self.driver.execute_cdp_cmd(command, params or {})
 
-    def set_scheme(self, dark):
+    def set_scheme(self, dark, reduced_motion=False):
         self.cdp("Emulation.setEmulatedMedia", {"features": [
-            {"name": "prefers-color-scheme", "value": "dark" if dark else "light"}]})
+            {"name": "prefers-color-scheme", "value": "dark" if dark else "light"},
+            {"name": "prefers-reduced-motion",
+             "value": "reduce" if reduced_motion else "no-preference"}]})
 
     def set_size(self, width, height, zoom=1.0):
         """The viewport `width` x `height` CSS pixels at page zoom `zoom` (as the browser's

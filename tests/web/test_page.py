@@ -4,8 +4,9 @@
     tests/web/test_page.py KAVRIN_CLI [--site DIR] [--screenshot]
 
 Serves the built site (build-web/site) on 127.0.0.1 and drives it through chromedriver; one check
-opens it from file://. --screenshot also renews docs/screenshot-web.png. Prints one line per
-test, then "N passed, N failed"; exits non-zero on any failure, or when no test ran.
+opens it from file://. --screenshot also renews docs/screenshot-web.png and
+docs/screenshot-web-phone.png. Prints one line per test, then "N passed, N failed"; exits
+non-zero on any failure, or when no test ran.
 """
 import argparse
 import base64
@@ -17,7 +18,9 @@ import subprocess
 import tempfile
 import sys
 import traceback
+import urllib.parse
 
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
@@ -198,6 +201,11 @@ class Context:
             "origin": self.server.url.rstrip("/"),
             "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
 
+    def policy_violations(self):
+        """The Content-Security-Policy complaints on the console since the last call."""
+        return [e["message"] for e in self.driver.get_log("browser")
+                if "Content Security Policy" in e["message"] or "Refused to" in e["message"]]
+
     def close(self):
         self.browser.close()
         self.server.close()
@@ -234,6 +242,7 @@ def test_defaults(c):
     expect(c.el("status").text == "", "status once the engine is ready: %r" % c.el("status").text)
     expect(c.js("return document.documentElement.lang") == "cs", "the page is not in Czech")
     expect(c.el("error").get_attribute("role") == "alert", "#error is not an alert")
+    expect(c.el("summary").get_attribute("role") == "status", "the words line is not a status")
     c.compute({}, c.routine([]))
     expect(c.error() == "", "an error after a good computation")
     expect(c.el("copy").is_enabled() and c.el("download").is_enabled(),
@@ -566,6 +575,153 @@ def test_dark_scheme(c):
         c.browser.set_scheme(False)
 
 
+# Where the answer is after a computation: in sight means the whole message, or the output's top
+# edge and its first three lines, inside the viewport; the focus stays where it was.
+SIGHT = """
+const o = document.getElementById('output'), s = getComputedStyle(o);
+const box = arguments[0] === 'message' ? document.getElementById('error').getBoundingClientRect()
+  : o.getBoundingClientRect();
+const bottom = arguments[0] === 'message' ? box.bottom : box.top + parseFloat(s.borderTopWidth)
+  + parseFloat(s.paddingTop) + 3 * parseFloat(s.lineHeight);
+return {y: scrollY, focus: document.activeElement.id,
+        inSight: box.top >= 0 && bottom <= document.documentElement.clientHeight};
+"""
+
+# Each row: the viewport, the answer, how the computation is asked for, reduced motion, and
+# whether the page must scroll (None: either). With reduced motion a scroll is immediate, so a
+# click's answer is in sight (or the page still) as soon as the click returns.
+IN_SIGHT = [
+    (360, 740, "routine", "button", True, True),
+    (360, 740, "routine", "enter", False, True),
+    (360, 740, "message", "button", True, True),
+    (360, 740, "message", "enter", False, True),
+    (1280, 700, "routine", "button", False, None),
+    (1280, 700, "message", "enter", False, None),
+    (1280, 1000, "routine", "button", True, False),
+    (1280, 1000, "message", "enter", True, False),
+]
+
+
+def test_answer_in_sight(c):
+    """After "Počítej" the routine's first lines or the message are in sight, scrolled to only
+    when they were not; the focus stays on the button or in the field."""
+    values = {"routine": {"frequency": "4"}, "message": {"frequency": "4MHz"}}
+    try:
+        for width, height, answer, by, reduced, scrolls in IN_SIGHT:
+            row = "%dx%d %s by %s" % (width, height, answer, by)
+            c.browser.set_size(width, height)
+            c.browser.set_scheme(False, reduced_motion=reduced)
+            c.open()
+            c.fill(dict(DEFAULTS, **values[answer]))
+            before = c.js("return scrollY")
+            if by == "button":
+                now = c.js("""const b = document.getElementById('compute');
+                    b.focus({preventScroll: true}); b.click();""" + SIGHT, answer)
+                if reduced:
+                    expect(now["inSight"], "%s: not in sight at once: %s" % (row, now))
+            else:
+                c.js("document.getElementById('counter').focus({preventScroll: true})")
+                ActionChains(c.driver).send_keys(Keys.ENTER).perform()
+            if answer == "routine":
+                c.wait(lambda: c.output() == c.routine(["-f", "4"]), row + ": the routine")
+            else:
+                c.wait(lambda: c.error() == ERRORS[0][2], row + ": the message")
+            c.wait(lambda: c.js(SIGHT, answer)["inSight"], row + ": the answer in sight")
+            after = c.js(SIGHT, answer)
+            expect(after["focus"] == ("compute" if by == "button" else "counter"),
+                   "%s: the focus moved: %s" % (row, after))
+            if scrolls is not None:
+                expect((after["y"] != before) == scrolls,
+                       "%s: scrolled from %s to %s" % (row, before, after["y"]))
+    finally:
+        c.browser.set_scheme(False)
+        c.browser.cdp("Emulation.clearDeviceMetricsOverride")
+
+
+def test_offline(c):
+    """Once opened over http, the page opens and computes with its server stopped; a new
+    release's files replace the kept ones, whose cache is deleted."""
+    site = tempfile.mkdtemp(prefix="kavrin-offline-site-")
+    server = None
+    kept = """navigator.serviceWorker.ready.then(() => caches.keys()).then(arguments[0])"""
+    try:
+        shutil.copytree(c.site, site, dirs_exist_ok=True)
+        server = SiteServer(site)
+        url = server.url
+        c.open(url=url)
+        c.wait(lambda: c.js("return !!navigator.serviceWorker.controller"), "the service worker")
+        with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
+            worker = f.read()
+        # One cache, named after the build's hash.
+        first = c.driver.execute_async_script(kept)
+        build = first[0].partition("kavrin-")[2] if len(first) == 1 else ""
+        expect(len(build) >= 16 and '"%s"' % build in worker, "the caches: %s" % first)
+        # The next release: another worker, another page.
+        with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
+            f.write(worker.replace(build, build + "-next"))
+        with open(os.path.join(site, "index.html"), encoding="utf-8") as f:
+            page = f.read()
+        with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
+            f.write(page.replace("<html ", '<html data-release="next" ', 1))
+        c.open(url=url)
+        c.wait(lambda: c.driver.execute_async_script(kept) == [first[0] + "-next"],
+               "the next release's cache alone")
+        server.close()
+        server = None
+        c.open("#f=4&d=10", url=url)
+        expect(c.js("return document.documentElement.dataset.release") == "next",
+               "the page kept is not the next release's")
+        c.wait(lambda: c.output() == c.routine(["-f", "4"]), "the routine without a server")
+    finally:
+        if server:
+            server.close()
+        shutil.rmtree(site, ignore_errors=True)
+
+
+def test_manifest(c):
+    """Installable: the manifest's fields and icons; the theme colours are the page's background
+    in each scheme."""
+    c.open()
+    got = c.browser.cdp("Page.getAppManifest")
+    expect(got.get("errors") == [], "manifest errors: %s" % got.get("errors"))
+    manifest = json.loads(got["data"])
+    for field, value in [("name", "Kavrin – zpožďovací smyčky pro PIC"), ("short_name", "Kavrin"),
+                         ("display", "standalone")]:
+        expect(manifest.get(field) == value, "%s: %r" % (field, manifest.get(field)))
+    expect(urllib.parse.urljoin(got["url"], manifest["start_url"]) == c.server.url,
+           "start_url: %s" % manifest["start_url"])
+    # Each icon drawn at its size, opaque at its centre.
+    icons = c.driver.execute_async_script("""Promise.all(arguments[0].map(async (src) => {
+        const image = await createImageBitmap(await (await fetch(src)).blob());
+        const g = new OffscreenCanvas(image.width, image.height).getContext('2d');
+        g.drawImage(image, 0, 0);
+        return [image.width + 'x' + image.height, g.getImageData(image.width / 2,
+            image.height / 2, 1, 1).data[3]];
+    })).then(arguments[1], (e) => arguments[1](String(e)))""",
+        [i["src"] for i in manifest["icons"]])
+    expect(icons == [[i["sizes"], 255] for i in manifest["icons"]] and
+           sorted(i["sizes"] for i in manifest["icons"]) == ["192x192", "512x512"],
+           "icons: %s for %s" % (icons, manifest["icons"]))
+    try:
+        for dark in (False, True):
+            c.browser.set_scheme(dark)
+            c.open()
+            colours = c.js("""const rgb = (hex) => 'rgb(' + [1, 3, 5].map(
+                    (i) => parseInt(hex.slice(i, i + 2), 16)).join(', ') + ')';
+                const meta = [...document.querySelectorAll('meta[name=theme-color]')]
+                    .filter((m) => matchMedia(m.media).matches);
+                return [getComputedStyle(document.body).backgroundColor,
+                        ...meta.map((m) => rgb(m.content)),
+                        ...arguments[0].map((hex) => rgb(hex))];""",
+                [] if dark else [manifest["theme_color"], manifest["background_color"]])
+            expect(len(colours) == (2 if dark else 4) and len(set(colours)) == 1,
+                   "colours in the %s scheme: %s" % ("dark" if dark else "light", colours))
+    finally:
+        c.browser.set_scheme(False)
+    errors = c.browser.cdp("Page.getInstallabilityErrors")["installabilityErrors"]
+    expect(errors == [], "not installable: %s" % errors)
+
+
 def test_no_network_after_load(c):
     c.network_requests()
     c.open()
@@ -692,16 +848,28 @@ TESTS = [test_defaults, test_choices, test_errors_keep_the_output, test_enter_co
          test_copy, test_output_view, test_download, test_address_and_back, test_language,
          test_words_line_and_switch, test_keyboard, test_narrow_and_zoom, test_dark_scheme,
          test_no_network_after_load, test_engine_not_ready, test_texts_are_the_catalogues,
-         test_file_url]
+         test_file_url, test_answer_in_sight, test_offline, test_manifest]
 
 
 def screenshot(c):
+    """A desktop window with the worst case, and a phone just after "Počítej"."""
+    def save(name):
+        png = c.browser.cdp("Page.captureScreenshot", {"format": "png"})["data"]
+        with open(os.path.join(ROOT, "docs", name), "wb") as f:
+            f.write(base64.b64decode(png))
+
     c.browser.set_size(1280, 900)
     c.open("#f=4&d=50005.2455")
     c.wait(lambda: c.output() != "", "the routine")
-    png = c.browser.cdp("Page.captureScreenshot", {"format": "png"})["data"]
-    with open(os.path.join(ROOT, "docs", "screenshot-web.png"), "wb") as f:
-        f.write(base64.b64decode(png))
+    save("screenshot-web.png")
+    c.browser.set_size(360, 740)
+    c.browser.set_scheme(False, reduced_motion=True)
+    c.open()
+    c.fill({"frequency": "4"})
+    c.el("compute").click()
+    c.wait(lambda: c.output() != "" and c.js(SIGHT, "routine")["inSight"], "the routine")
+    save("screenshot-web-phone.png")
+    c.browser.set_scheme(False)
     c.browser.cdp("Emulation.clearDeviceMetricsOverride")
 
 
@@ -709,7 +877,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("cli", help="the kavrin-cli to compare with")
     parser.add_argument("--site", default=SITE, help="the built site (default build-web/site)")
-    parser.add_argument("--screenshot", action="store_true", help="renew docs/screenshot-web.png")
+    parser.add_argument("--screenshot", action="store_true", help="renew docs/screenshot-web*.png")
     parser.add_argument("-k", help="run only the tests whose name holds this")
     options = parser.parse_args()
     c = Context(os.path.abspath(options.cli), options.site)
@@ -719,7 +887,10 @@ def main():
             if options.k and options.k not in test.__name__:
                 continue
             try:
+                c.policy_violations()
                 test(c)
+                violations = c.policy_violations()
+                expect(not violations, "Content-Security-Policy violations: %s" % violations)
                 passed += 1
                 print("ok     " + test.__name__, flush=True)
             except Failure as e:

@@ -47,7 +47,7 @@ function render() {
   show('status', engine || engineFailed ? '' : tr(lang, 'loading'));
   const error = engineFailed ? tr(lang, 'engineFailed') : shownError && message(lang, shownError);
   show('error', error || '');
-  $('summary').hidden = !shown;
+  $('summary').classList.toggle('empty', !shown);
   show('words', shown ? trCount(lang, 'words', shown.words) : '');
   const hint = shown && shown.inputs.filler === 'goto' && shown.fillerInstructions > 12;
   $('loop-hint').hidden = !hint;
@@ -86,6 +86,42 @@ function compute(inputs, history) {
   } else if (history !== HISTORY.keep) {
     window.history.replaceState(null, '', fragment);
   }
+}
+
+// How many of the routine's lines must be in sight after a computation.
+const LINES_IN_SIGHT = 3;
+
+/** Whether `top`..`bottom` (viewport coordinates) lie inside the viewport. */
+function inViewport(top, bottom) {
+  return top >= 0 && bottom <= document.documentElement.clientHeight;
+}
+
+/**
+ * Scrolls the page, only when needed, so that the message or the routine's first lines are in
+ * sight: a message by as little as shows all of it, a routine to its panel's top. The focus stays.
+ */
+function bringAnswerIntoSight() {
+  const behavior = matchMedia('(prefers-reduced-motion: reduce)').matches ? 'auto' : 'smooth';
+  if (shownError) {
+    const box = $('error').getBoundingClientRect();
+    if (!inViewport(box.top, box.bottom)) $('error').scrollIntoView({ block: 'nearest', behavior });
+    return;
+  }
+  const output = $('output');
+  const style = getComputedStyle(output);
+  const box = output.getBoundingClientRect();
+  const linesBottom = Math.min(box.bottom, box.top + parseFloat(style.borderTopWidth)
+    + parseFloat(style.paddingTop) + LINES_IN_SIGHT * parseFloat(style.lineHeight));
+  if (!inViewport(box.top, linesBottom)) {
+    output.closest('.result').scrollIntoView({ block: 'start', behavior });
+  }
+}
+
+/** Lets the browser keep the site for use without the network; a page from disk needs none. */
+function keepForOffline() {
+  if (!location.protocol.startsWith('http') || !('serviceWorker' in navigator)) return;
+  // Without it the page works as before, only not offline.
+  navigator.serviceWorker.register('sw.js').catch(() => {});
 }
 
 /** Shows what the address holds: its inputs computed, or the defaults and an empty output. */
@@ -161,7 +197,9 @@ function start() {
 
   $('form').addEventListener('submit', (event) => {
     event.preventDefault();
-    if (engine) compute(readInputs(), HISTORY.push);
+    if (!engine) return;
+    compute(readInputs(), HISTORY.push);
+    bringAnswerIntoSight();
   });
   $('language').addEventListener('click', () => setLanguage(nextLanguage(lang)));
   $('copy').addEventListener('click', copyOutput);
@@ -185,6 +223,7 @@ function start() {
       performance.mark('kavrin-ready');
       render();
       if (fromFragment(location.hash).inputs) followAddress(HISTORY.replace);
+      keepForOffline();
     },
     () => {
       engineFailed = true;
