@@ -92,8 +92,6 @@ if(TARGET kavrin)
     # under it. example.org, as in the Maintainer field, stands for the project's own domain,
     # which replaces it before the first listing in a software centre.
     set(KAVRIN_APPSTREAM_ID org.example.kavrin)
-    set(KAVRIN_HOMEPAGE "https://example.org/kavrin"
-        CACHE STRING "Home page in the AppStream metadata; it serves screenshot.png")
     set(_kavrin_metainfo ${CMAKE_CURRENT_BINARY_DIR}/${KAVRIN_APPSTREAM_ID}.metainfo.xml)
     configure_file(${_kavrin_res}/kavrin.metainfo.xml.in ${_kavrin_metainfo} @ONLY)
     install(FILES ${_kavrin_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -1,9 +1,9 @@
 # Windows specifics of kavrin.exe and kavrin-cli.exe: the resources of res/kavrin.rc (manifest
 # asking for common controls 6, the icon group "AAAA", the version, and for kavrin.exe the
 # toolkit's standard resources), the GUI subsystem for kavrin.exe, and a static C/C++ runtime so
-# that both programs run without MinGW's DLLs; and the LICENSE and README.txt that go beside them
-# in the zip, with Windows line ends. Included by the top-level CMakeLists.txt after the targets
-# exist.
+# that both programs run without MinGW's DLLs; the LICENSE and README.txt that go beside them in
+# the zip and the installer, with Windows line ends; and the installer's WiX source. Included by
+# the top-level CMakeLists.txt after the targets exist.
 if(NOT WIN32)
     return()
 endif()
@@ -34,6 +34,13 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${KAVRIN_WINDOWS_DIST_FILES_DIR}/LI
                @ONLY NEWLINE_STYLE CRLF)
 configure_file(${KAVRIN_RES_DIR}/windows/README.txt.in ${KAVRIN_WINDOWS_DIST_FILES_DIR}/README.txt
                @ONLY NEWLINE_STYLE CRLF)
+
+# The installer's WiX source with the icon of its shortcut and its entry among the installed
+# programs; wixl finds the icon beside it. scripts/build-windows adds the catalogues and builds
+# the .msi.
+set(KAVRIN_WINDOWS_MSI_DIR ${CMAKE_CURRENT_BINARY_DIR}/msi)
+configure_file(${KAVRIN_RES_DIR}/windows/kavrin.wxs.in ${KAVRIN_WINDOWS_MSI_DIR}/kavrin.wxs @ONLY)
+configure_file(${KAVRIN_RES_DIR}/ico2.ico ${KAVRIN_WINDOWS_MSI_DIR}/kavrin.ico COPYONLY)
 
 # Compiles res/kavrin.rc into an object file linked into `target`. Extra arguments go to
 # windres (defines and include folders).
