@@ -222,7 +222,8 @@ def cli_args(values):
 
 def empty_start(c):
     """The page shows no routine: no output, no words line, copy and download disabled."""
-    return (c.output() == "" and not c.el("summary").is_displayed()
+    return (c.output() == "" and c.el("words").text == ""
+            and "empty" in c.el("summary").get_attribute("class").split()
             and not c.el("copy").is_enabled() and not c.el("download").is_enabled())
 
 
