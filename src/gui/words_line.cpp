@@ -1,0 +1,105 @@
+#include "gui/words_line.h"
+
+#include <algorithm>
+
+#include <wx/hyperlink.h>
+#include <wx/stattext.h>
+
+#include "delay/filler.h"
+#include "gui/translation.h"
+
+namespace kavrin::gui
+{
+namespace
+{
+/// Room around and between the two lines, in device-independent pixels.
+const int Margin = 4;
+
+/// The sentence for `count` with its number grouped as the language writes it.
+wxString CountSentence(const char* singular, const char* plural, std::int32_t count,
+                       const std::string& language)
+{
+    return wxString::Format(TrPlural(singular, plural, count),
+                            wxString::FromUTF8(GroupedNumber(count, language)));
+}
+} // namespace
+
+WordCounts CountWords(const DelayRoutine& routine, const RoutineFormat& format)
+{
+    RoutineFormat loopFormat = format;
+    loopFormat.filler = FillerKind::Loop;
+    return {routine.words, PlanFiller(routine.plan.PadCycles, format.filler).Words(),
+            RoutineWords(routine.plan, loopFormat), format.filler};
+}
+
+bool OffersLoopFiller(const WordCounts& counts)
+{
+    return counts.filler == FillerKind::Goto && counts.fillerInstructions > 12;
+}
+
+WordsLine::WordsLine(wxWindow* frame, long wordsId, long linkId)
+    : wxStatusBar(frame, wxID_ANY, 0, "WordsLine")
+{
+    SetFieldsCount(1);
+    const int flat[] = {wxSB_FLAT};
+    SetStatusStyles(1, flat);
+    m_words = new wxStaticText(this, wordsId, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                               wxST_NO_AUTORESIZE, "ID_WORDS");
+    // No address: the frame takes the click.
+    m_loop = new wxHyperlinkCtrl(this, linkId, " ", wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                 wxHL_ALIGN_LEFT, "ID_LOOPLINK");
+    m_loop->Hide();
+    FitHeight();
+    Bind(wxEVT_SIZE,
+         [this](wxSizeEvent& event)
+         {
+             Place();
+             event.Skip();
+         });
+}
+
+void WordsLine::Tell(const std::optional<WordCounts>& counts, const std::string& language)
+{
+    m_words->SetLabelText(counts ? CountSentence("Podprogram zabírá %s instrukční slovo.",
+                                                 "Podprogram zabírá %s instrukčních slov.",
+                                                 counts->words, language)
+                                 : wxString());
+    const bool hint = counts && OffersLoopFiller(*counts);
+    m_loop->SetLabel(hint ? CountSentence("Výplň smyčkami (loop) by zabrala jen %s slovo.",
+                                          "Výplň smyčkami (loop) by zabrala jen %s slov.",
+                                          counts->loopWords, language)
+                          : wxString(" "));
+    m_loop->SetToolTip(Tr("Přepnout na loop"));
+    m_loop->Show(hint);
+    Place();
+}
+
+wxString WordsLine::WordsText() const
+{
+    return m_words->GetLabel();
+}
+
+wxString WordsLine::LoopText() const
+{
+    return m_loop->IsShown() ? m_loop->GetLabel() : wxString();
+}
+
+void WordsLine::FitHeight()
+{
+    const int margin = FromDIP(Margin);
+    m_loop->InvalidateBestSize();
+    const int height = margin + GetCharHeight() + margin + m_loop->GetBestSize().y + margin;
+    SetMinHeight(height - 2 * GetBorderY());
+}
+
+void WordsLine::Place()
+{
+    const int margin = FromDIP(Margin);
+    const int width = GetClientSize().x - 2 * margin;
+    m_words->InvalidateBestSize();
+    m_words->SetSize(margin, margin, width, GetCharHeight());
+    m_loop->InvalidateBestSize();
+    const wxSize link = m_loop->GetBestSize();
+    m_loop->SetSize(margin, margin + GetCharHeight() + margin, std::min(width, link.x), link.y);
+}
+} // namespace kavrin::gui
