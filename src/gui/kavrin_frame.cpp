@@ -324,6 +324,8 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
     CreateMenus();
     WordsLine1 = new kavrin::gui::WordsLine(this, ID_WORDS, ID_LOOPLINK);
     SetStatusBar(WordsLine1);
+    // The menus' help strings would cover the words line.
+    SetStatusBarPane(-1);
     // A first layout with what the toolkit can measure now keeps GTK from warning about too
     // small controls when the window is first shown; Show lays out again with the real fonts.
     // On Windows it also gives back the client height the menu bar took.

@@ -132,22 +132,33 @@ std::vector<wxRect> ControlRects(const wxWindow* panel)
 }
 
 // CTest runs the Layout tests once per GTK text scale (GDK_DPI_SCALE).
+// In both languages, with the words line's longest sentences.
 TEST_F(WindowTest, LayoutShowsAllTextAtThisScale)
 {
     ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
+    for (long language : KavrinFrame::ID_MENU_LANGUAGE)
+    {
+        SCOPED_TRACE(frame->GetMenuBar()->GetLabel(language).utf8_string());
+        SendMenu(language);
+        Enter({"4", "50005.2455", "WAIT", "CNT", false});
+        Click();
+        Enter({}); // the fields are laid out for their default values
+        ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
 
-    // Showing the window again and a change of DPI lay it out the same way for the same fonts.
-    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
-    const std::vector<wxRect> rects = ControlRects(panel);
-    const wxSize client = frame->GetClientSize();
-    frame->Hide();
-    frame->Show(); // lays out before it returns
-    EXPECT_EQ(ControlRects(panel), rects);
-    wxDPIChangedEvent dpiChanged(frame->GetDPI(), frame->GetDPI());
-    dpiChanged.SetEventObject(frame);
-    EXPECT_TRUE(frame->ProcessWindowEvent(dpiChanged));
-    EXPECT_EQ(ControlRects(panel), rects);
-    EXPECT_EQ(frame->GetClientSize(), client);
+        // Showing the window again and a change of DPI lay it out the same way for the same
+        // fonts.
+        wxPanel* panel = Find<wxPanel>("ID_PANEL1");
+        const std::vector<wxRect> rects = ControlRects(panel);
+        const wxSize client = frame->GetClientSize();
+        frame->Hide();
+        frame->Show(); // lays out before it returns
+        EXPECT_EQ(ControlRects(panel), rects);
+        wxDPIChangedEvent dpiChanged(frame->GetDPI(), frame->GetDPI());
+        dpiChanged.SetEventObject(frame);
+        EXPECT_TRUE(frame->ProcessWindowEvent(dpiChanged));
+        EXPECT_EQ(ControlRects(panel), rects);
+        EXPECT_EQ(frame->GetClientSize(), client);
+    }
 }
 
 #ifdef __WXGTK__
