@@ -60,17 +60,26 @@ WordsLine::WordsLine(wxWindow* frame, long wordsId, long linkId)
 
 void WordsLine::Tell(const std::optional<WordCounts>& counts, const std::string& language)
 {
-    m_words->SetLabelText(counts ? CountSentence("Podprogram zabírá %s instrukční slovo.",
-                                                 "Podprogram zabírá %s instrukčních slov.",
-                                                 counts->words, language)
-                                 : wxString());
+    const wxString words =
+        counts ? CountSentence("Podprogram zabírá %s instrukční slovo.",
+                               "Podprogram zabírá %s instrukčních slov.", counts->words, language)
+               : wxString();
     const bool hint = counts && OffersLoopFiller(*counts);
-    m_loop->SetLabel(hint ? CountSentence("Výplň smyčkami (loop) by zabrala jen %s slovo.",
-                                          "Výplň smyčkami (loop) by zabrala jen %s slov.",
-                                          counts->loopWords, language)
-                          : wxString(" "));
-    m_loop->SetToolTip(Tr("Přepnout na loop"));
-    m_loop->Show(hint);
+    const wxString loop = hint ? CountSentence("Výplň smyčkami (loop) by zabrala jen %s slovo.",
+                                               "Výplň smyčkami (loop) by zabrala jen %s slov.",
+                                               counts->loopWords, language)
+                               : wxString(" ");
+    const wxString tip = Tr("Přepnout na loop");
+    // Only what changes: a new text lays the window out again, which takes long while the
+    // output field holds a long routine.
+    if (m_words->GetLabelText() != words)
+        m_words->SetLabelText(words);
+    if (m_loop->GetLabel() != loop)
+        m_loop->SetLabel(loop);
+    if (m_loop->GetToolTipText() != tip)
+        m_loop->SetToolTip(tip);
+    if (m_loop->IsShown() != hint)
+        m_loop->Show(hint);
     Place();
 }
 
