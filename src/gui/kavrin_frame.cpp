@@ -9,7 +9,6 @@
 #include <wx/checkbox.h>
 #include <wx/event.h>
 #include <wx/font.h>
-#include <wx/hyperlink.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
@@ -46,7 +45,7 @@ const long KavrinFrame::ID_MENU_SYNTAX[] = {wxNewId(), wxNewId()};
 const long KavrinFrame::ID_MENU_TIMES_W = wxNewId();
 const long KavrinFrame::ID_MENU_LANGUAGE[] = {wxNewId(), wxNewId()};
 const long KavrinFrame::ID_WORDS = wxNewId();
-const long KavrinFrame::ID_LOOPLINK = wxNewId();
+const long KavrinFrame::ID_LOOPBUTTON = wxNewId();
 
 static_assert(std::size(KavrinFrame::ID_MENU_CORE) == std::size(kavrin::CoreWords));
 static_assert(std::size(KavrinFrame::ID_MENU_FILLER) == std::size(kavrin::FillerWords));
@@ -322,7 +321,7 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
         SetIcon(icon);
     CreateControls();
     CreateMenus();
-    WordsLine1 = new kavrin::gui::WordsLine(this, ID_WORDS, ID_LOOPLINK);
+    WordsLine1 = new kavrin::gui::WordsLine(this, ID_WORDS, ID_LOOPBUTTON);
     SetStatusBar(WordsLine1);
     // The menus' help strings would cover the words line.
     SetStatusBarPane(-1);
@@ -351,7 +350,7 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
             wxEVT_MENU,
             [this, i](wxCommandEvent&) { ChooseLanguage(kavrin::gui::Languages[i].code); },
             ID_MENU_LANGUAGE[i]);
-    Bind(wxEVT_HYPERLINK, &KavrinFrame::OnLoopLink, this, ID_LOOPLINK);
+    Bind(wxEVT_BUTTON, &KavrinFrame::OnLoopButton, this, ID_LOOPBUTTON);
     Bind(wxEVT_DPI_CHANGED, &KavrinFrame::OnDPIChanged, this);
 }
 
@@ -534,9 +533,8 @@ void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
     Compute();
 }
 
-void KavrinFrame::OnLoopLink(wxHyperlinkEvent& /*event*/)
+void KavrinFrame::OnLoopButton(wxCommandEvent& /*event*/)
 {
-    // Handled, not skipped: the link has no address for the toolkit to open.
     m_choices.format.filler = kavrin::FillerKind::Loop;
     CheckChosenItems();
     SaveChoices();

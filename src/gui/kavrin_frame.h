@@ -16,7 +16,6 @@
 class wxButton;
 class wxCheckBox;
 class wxDPIChangedEvent;
-class wxHyperlinkEvent;
 class wxPanel;
 class wxStaticText;
 class wxTextCtrl;
@@ -56,9 +55,9 @@ public:
     static const long ID_MENU_SYNTAX[2];
     static const long ID_MENU_TIMES_W;
     static const long ID_MENU_LANGUAGE[2];
-    // The words line's sentence and its link to the loop filler.
+    // The words line's sentence and its button that switches to the loop filler.
     static const long ID_WORDS;
-    static const long ID_LOOPLINK;
+    static const long ID_LOOPBUTTON;
 
 private:
     void CreateControls();
@@ -85,8 +84,8 @@ private:
     void OnButton1Click(wxCommandEvent& event);
     /// Runs the compute command with the fields, the check box and the chosen form.
     void Compute();
-    /// The words line's link: chooses the loop filler and computes again.
-    void OnLoopLink(wxHyperlinkEvent& event);
+    /// The words line's button: chooses the loop filler and computes again.
+    void OnLoopButton(wxCommandEvent& event);
     /// Switches every text of the window to the language `code`.
     void ChooseLanguage(const std::string& code);
     /// Closes the window without forcing; the toolkit's default close handling destroys it.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <wx/hyperlink.h>
+#include <wx/button.h>
 #include <wx/stattext.h>
 
 #include "delay/filler.h"
@@ -37,7 +37,7 @@ bool OffersLoopFiller(const WordCounts& counts)
     return counts.filler == FillerKind::Goto && counts.fillerInstructions > 12;
 }
 
-WordsLine::WordsLine(wxWindow* frame, long wordsId, long linkId)
+WordsLine::WordsLine(wxWindow* frame, long wordsId, long loopId)
     : wxStatusBar(frame, wxID_ANY, 0, "WordsLine")
 {
     SetFieldsCount(1);
@@ -45,9 +45,8 @@ WordsLine::WordsLine(wxWindow* frame, long wordsId, long linkId)
     SetStatusStyles(1, flat);
     m_words = new wxStaticText(this, wordsId, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                wxST_NO_AUTORESIZE, "ID_WORDS");
-    // No address: the frame takes the click.
-    m_loop = new wxHyperlinkCtrl(this, linkId, " ", wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                 wxHL_ALIGN_LEFT, "ID_LOOPLINK");
+    m_loop = new wxButton(this, loopId, " ", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT,
+                          wxDefaultValidator, "ID_LOOPBUTTON");
     m_loop->Hide();
     FitHeight();
     Bind(wxEVT_SIZE,
@@ -108,7 +107,7 @@ void WordsLine::Place()
     m_words->InvalidateBestSize();
     m_words->SetSize(margin, margin, width, GetCharHeight());
     m_loop->InvalidateBestSize();
-    const wxSize link = m_loop->GetBestSize();
-    m_loop->SetSize(margin, margin + GetCharHeight() + margin, std::min(width, link.x), link.y);
+    const wxSize button = m_loop->GetBestSize();
+    m_loop->SetSize(margin, margin + GetCharHeight() + margin, std::min(width, button.x), button.y);
 }
 } // namespace kavrin::gui

@@ -1,6 +1,6 @@
 #pragma once
 // The words line under the panel: how many instruction words the routine in the output field
-// takes, and, when its goto filler is long, how few the loop filler would take, as a link that
+// takes, and, when its goto filler is long, how few the loop filler would take, as a button that
 // switches to it.
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 #include "delay/compute.h"
 
-class wxHyperlinkCtrl;
+class wxButton;
 class wxStaticText;
 
 namespace kavrin::gui
@@ -32,11 +32,11 @@ bool OffersLoopFiller(const WordCounts& counts);
 
 /// A status bar whose two lines are real controls, so that screen readers see them (wxGTK's
 /// status bar draws its own texts, which the accessibility bus does not see): the words sentence
-/// and the loop hint, a link whose click the frame takes as wxEVT_HYPERLINK from `linkId`.
+/// and the loop hint, a button whose click the frame takes as wxEVT_BUTTON from `loopId`.
 class WordsLine : public wxStatusBar
 {
 public:
-    WordsLine(wxWindow* frame, long wordsId, long linkId);
+    WordsLine(wxWindow* frame, long wordsId, long loopId);
 
     /// Tells `counts` in the language in use; nothing when there are none.
     void Tell(const std::optional<WordCounts>& counts, const std::string& language);
@@ -52,6 +52,6 @@ private:
     void Place();
 
     wxStaticText* m_words;
-    wxHyperlinkCtrl* m_loop;
+    wxButton* m_loop;
 };
 } // namespace kavrin::gui

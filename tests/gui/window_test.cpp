@@ -9,7 +9,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/filefn.h>
-#include <wx/hyperlink.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
@@ -621,14 +620,17 @@ TEST_F(WindowTest, WordsLineTellsTheRoutinesWords)
     EXPECT_EQ(WordsLineText(*frame).first, "Podprogram zabírá 178 instrukčních slov.");
 }
 
-// The hint's link chooses the loop filler and computes again.
-TEST_F(WindowTest, LoopLinkSwitchesToTheLoopFiller)
+// The hint's button chooses the loop filler and computes again.
+TEST_F(WindowTest, LoopButtonSwitchesToTheLoopFiller)
 {
     const kavrin::ComputeInput input{"4", "50005.2455", "WAIT", "CNT", false};
     Enter(input);
     Click();
-    wxHyperlinkEvent link(frame->GetStatusBar(), KavrinFrame::ID_LOOPLINK, wxEmptyString);
-    EXPECT_TRUE(frame->GetStatusBar()->ProcessWindowEvent(link));
+    auto* button = Find<wxButton>("ID_LOOPBUTTON");
+    ASSERT_TRUE(button->IsShown());
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    EXPECT_TRUE(button->ProcessWindowEvent(click));
     EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_FILLER[1]));
     EXPECT_EQ(OutputText(), EngineText(input, Format(PicCore::Midrange, FillerKind::Loop,
                                                      RoutineSyntax::Classic, false)));
