@@ -76,9 +76,6 @@ const int CaptionGap = 8; ///< between the widest caption and the fields
 const int RowGap = 2;     ///< between two rows, and between the last row and the check box
 const int ButtonGap = 8;  ///< between the check box and the button
 const int OutputGap = 6;  ///< between the button and the output field
-/// The input fields' width at the default text size where the captions need more room than the
-/// base layout gives them (GTK's 12-point font): larger text widens the fields from there.
-const int MinFieldWidth = 118;
 
 /// The top of caption-and-field row `row` (0..3) in the base layout.
 int RowTop(int row)
@@ -100,6 +97,10 @@ double TextScale(int lineHeight)
 // than one line of its font.
 const int FieldFrameHeight = 19;
 const bool FieldCentresText = true;
+/// The input fields' width at the default text size where the captions need more room than the
+/// base layout gives them (the Czech captions in GTK's 12-point font): larger text widens the
+/// fields from there.
+const int MinFieldWidth = 118;
 #else
 /// Elsewhere an explicit point size follows the DPI only, which FromDIP already covers.
 double TextScale(int /*lineHeight*/)
@@ -109,6 +110,8 @@ double TextScale(int /*lineHeight*/)
 // An edit control draws its text at the top, inside a one-pixel frame.
 const int FieldFrameHeight = 2;
 const bool FieldCentresText = false;
+/// Captions that need more room (the English ones) push the fields right at their base width.
+const int MinFieldWidth = FieldSize.x;
 #endif
 
 /// The input fields' values at start, in row order.
