@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <wx/app.h>
+#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/textctrl.h>
@@ -113,6 +114,11 @@ BENCHMARK(BM_EngineOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    // The window of a first start: no choices kept from the user's own runs.
+    const wxString home = wxFileName::CreateTempFileName("kavrin-gui-bench");
+    wxRemoveFile(home);
+    wxFileName::Mkdir(home, 0700);
+    wxSetEnv("XDG_CONFIG_HOME", home);
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv))
         return 1;
@@ -125,5 +131,6 @@ int main(int argc, char** argv)
     frame->Destroy();
     wxTheApp->ProcessIdle();
     wxEntryCleanup();
+    wxFileName::Rmdir(home, wxPATH_RMDIR_RECURSIVE);
     return 0;
 }

@@ -3,22 +3,27 @@
 #include <algorithm>
 #include <cmath>
 #include <variant>
+#include <vector>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/event.h>
 #include <wx/font.h>
-#include <wx/intl.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/translation.h>
 
 #include "delay/compute.h"
+#include "delay/format_words.h"
 #include "delay/messages.h"
 #include "gui/field_text.h"
+#include "gui/translation.h"
 #include "gui/window_icon.h"
+
+using kavrin::gui::Tr;
 
 // Taken from the toolkit during static initialisation, before any window exists, in this order.
 const long KavrinFrame::ID_BUTTON1 = wxNewId();
@@ -35,6 +40,18 @@ const long KavrinFrame::ID_CHECKBOX1 = wxNewId();
 const long KavrinFrame::ID_PANEL1 = wxNewId();
 const long KavrinFrame::ID_MENU_QUIT = wxNewId();
 const long KavrinFrame::ID_MENU_ABOUT = wxNewId();
+const long KavrinFrame::ID_MENU_CORE[] = {wxNewId(), wxNewId(), wxNewId()};
+const long KavrinFrame::ID_MENU_FILLER[] = {wxNewId(), wxNewId()};
+const long KavrinFrame::ID_MENU_SYNTAX[] = {wxNewId(), wxNewId()};
+const long KavrinFrame::ID_MENU_TIMES_W = wxNewId();
+const long KavrinFrame::ID_MENU_LANGUAGE[] = {wxNewId(), wxNewId()};
+const long KavrinFrame::ID_WORDS = wxNewId();
+const long KavrinFrame::ID_LOOPBUTTON = wxNewId();
+
+static_assert(std::size(KavrinFrame::ID_MENU_CORE) == std::size(kavrin::CoreWords));
+static_assert(std::size(KavrinFrame::ID_MENU_FILLER) == std::size(kavrin::FillerWords));
+static_assert(std::size(KavrinFrame::ID_MENU_SYNTAX) == std::size(kavrin::SyntaxWords));
+static_assert(std::size(KavrinFrame::ID_MENU_LANGUAGE) == std::size(kavrin::gui::Languages));
 
 namespace
 {
@@ -60,9 +77,6 @@ const int CaptionGap = 8; ///< between the widest caption and the fields
 const int RowGap = 2;     ///< between two rows, and between the last row and the check box
 const int ButtonGap = 8;  ///< between the check box and the button
 const int OutputGap = 6;  ///< between the button and the output field
-/// The input fields' width at the default text size where the captions need more room than the
-/// base layout gives them (GTK's 12-point font): larger text widens the fields from there.
-const int MinFieldWidth = 118;
 
 /// The top of caption-and-field row `row` (0..3) in the base layout.
 int RowTop(int row)
@@ -84,6 +98,10 @@ double TextScale(int lineHeight)
 // than one line of its font.
 const int FieldFrameHeight = 19;
 const bool FieldCentresText = true;
+/// The input fields' width at the default text size where the captions need more room than the
+/// base layout gives them (the Czech captions in GTK's 12-point font): larger text widens the
+/// fields from there.
+const int MinFieldWidth = 118;
 #else
 /// Elsewhere an explicit point size follows the DPI only, which FromDIP already covers.
 double TextScale(int /*lineHeight*/)
@@ -93,10 +111,70 @@ double TextScale(int /*lineHeight*/)
 // An edit control draws its text at the top, inside a one-pixel frame.
 const int FieldFrameHeight = 2;
 const bool FieldCentresText = false;
+/// Captions that need more room (the English ones) push the fields right at their base width.
+const int MinFieldWidth = FieldSize.x;
 #endif
 
 /// The input fields' values at start, in row order.
 const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
+
+// The window's texts, looked up in the language in use (message ids; wxTRANSLATE marks them
+// for xgettext).
+const char* const TitleText = wxTRANSLATE("Kavrin 2.0");
+const char* const CaptionTexts[] = {
+    wxTRANSLATE("Frekvence OSC v [MHz]"), wxTRANSLATE("Doba zpoždění [ms]"),
+    wxTRANSLATE("Název čekací smyčky"), wxTRANSLATE("Název proměné")};
+const char* const CheckBoxText = wxTRANSLATE("Započítat CALL a RETURN");
+const char* const ButtonText = wxTRANSLATE("Počítej");
+/// The menu bar's titles, in order.
+const char* const MenuTitles[] = {wxTRANSLATE("&File"), wxTRANSLATE("&Volby"), wxTRANSLATE("Help")};
+// The Options menu's items, in the order of their words in format_words.h, and the help string
+// each group shares.
+const char* const CoreTexts[] = {wxTRANSLATE("baseline – PIC10F, PIC16F5x"),
+                                 wxTRANSLATE("midrange – PIC12F, PIC16F"),
+                                 wxTRANSLATE("pic18 – PIC18F")};
+const char* const CoreHelp = wxTRANSLATE("Jádro PIC, pro které se podprogram píše");
+const char* const FillerTexts[] = {wxTRANSLATE("goto – goto $+1"),
+                                   wxTRANSLATE("loop – krátké smyčky")};
+const char* const FillerHelp = wxTRANSLATE("Čím se vyplní cykly, které smyčky nechají");
+const char* const SyntaxTexts[] = {wxTRANSLATE("classic – jako okno"),
+                                   wxTRANSLATE("gputils – pro gpasm")};
+const char* const SyntaxHelp = wxTRANSLATE("Zápis podprogramu pro assembler");
+const char* const TimesWText = wxTRANSLATE("Čekat W-krát (počet ve W)");
+const char* const TimesWHelp = wxTRANSLATE("Podprogram čeká W-krát zadanou dobu");
+/// The language items' help strings, in the order of Languages; the items themselves show
+/// each language's name in itself.
+const char* const LanguageHelps[] = {wxTRANSLATE("Texty okna v češtině"),
+                                     wxTRANSLATE("Texty okna v angličtině")};
+
+/// A menu item's texts: `text` is looked up unless it is a language's own name.
+struct ItemTexts
+{
+    long id;
+    const char* text;
+    const char* help;
+    bool translated = true;
+};
+
+/// Every menu item with its texts.
+std::vector<ItemTexts> MenuItemTexts()
+{
+    std::vector<ItemTexts> items = {
+        {KavrinFrame::ID_MENU_QUIT, "Quit\tAlt-F4", "Quit the application"},
+        {KavrinFrame::ID_MENU_ABOUT, "About\tF1", "Show info about this application"},
+        {KavrinFrame::ID_MENU_TIMES_W, TimesWText, TimesWHelp},
+    };
+    for (std::size_t i = 0; i < std::size(CoreTexts); ++i)
+        items.push_back({KavrinFrame::ID_MENU_CORE[i], CoreTexts[i], CoreHelp});
+    for (std::size_t i = 0; i < std::size(FillerTexts); ++i)
+        items.push_back({KavrinFrame::ID_MENU_FILLER[i], FillerTexts[i], FillerHelp});
+    for (std::size_t i = 0; i < std::size(SyntaxTexts); ++i)
+        items.push_back({KavrinFrame::ID_MENU_SYNTAX[i], SyntaxTexts[i], SyntaxHelp});
+    for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
+        items.push_back({KavrinFrame::ID_MENU_LANGUAGE[i], kavrin::gui::Languages[i].name,
+                         LanguageHelps[i], false});
+    return items;
+}
 
 /// What the layout measures, each in the control's own font.
 struct LayoutMetrics
@@ -188,13 +266,6 @@ FrameLayout ComputeLayout(const LayoutMetrics& m, const wxWindow& window)
     return layout;
 }
 
-/// A user-visible text through the translation lookup, keyed by the text itself. The sources
-/// are UTF-8, so the key is converted explicitly instead of through the C library's locale.
-wxString Tr(const char* utf8)
-{
-    return _(wxString::FromUTF8(utf8));
-}
-
 wxFont ControlFont()
 {
     return wxFontInfo(12).Family(wxFONTFAMILY_SWISS);
@@ -228,18 +299,42 @@ wxMenu* NewMenu(long id, const char* text, const char* help)
     menu->Append(new wxMenuItem(menu, id, Tr(text), Tr(help), wxITEM_NORMAL));
     return menu;
 }
+
+/// Appends one radio item per text, the group ending at the separator that follows.
+template <std::size_t N>
+void AppendRadioGroup(wxMenu* menu, const long (&ids)[N], const char* const (&texts)[N],
+                      const char* help)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        menu->AppendRadioItem(ids[i], Tr(texts[i]), Tr(help));
+    menu->AppendSeparator();
+}
+
+/// The language chosen before the window exists: its texts are created in it.
+kavrin::gui::WindowChoices LoadChoicesAndLanguage()
+{
+    kavrin::gui::WindowChoices choices = kavrin::gui::LoadChoices();
+    kavrin::gui::UseLanguage(choices.language);
+    return choices;
+}
 } // namespace
 
 KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
-    : wxFrame(parent, wxID_ANY, Tr("Kavrin 2.0"), wxDefaultPosition, wxDefaultSize,
-              wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, "wxID_ANY")
+    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+              wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, "wxID_ANY"),
+      m_choices(LoadChoicesAndLanguage())
 {
+    SetTitle(Tr(TitleText));
     SetClientSize(ClientSize);
     const wxIcon icon = kavrin::gui::LoadWindowIcon();
     if (icon.IsOk())
         SetIcon(icon);
     CreateControls();
     CreateMenus();
+    WordsLine1 = new kavrin::gui::WordsLine(this, ID_WORDS, ID_LOOPBUTTON);
+    SetStatusBar(WordsLine1);
+    // The menus' help strings would cover the words line.
+    SetStatusBarPane(-1);
     // A first layout with what the toolkit can measure now keeps GTK from warning about too
     // small controls when the window is first shown; Show lays out again with the real fonts.
     // On Windows it also gives back the client height the menu bar took.
@@ -248,6 +343,24 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
     Bind(wxEVT_BUTTON, &KavrinFrame::OnButton1Click, this, ID_BUTTON1);
     Bind(wxEVT_MENU, &KavrinFrame::OnQuit, this, ID_MENU_QUIT);
     Bind(wxEVT_MENU, &KavrinFrame::OnAbout, this, ID_MENU_ABOUT);
+    BindChoices(ID_MENU_CORE, kavrin::CoreWords, &kavrin::RoutineFormat::core);
+    BindChoices(ID_MENU_FILLER, kavrin::FillerWords, &kavrin::RoutineFormat::filler);
+    BindChoices(ID_MENU_SYNTAX, kavrin::SyntaxWords, &kavrin::RoutineFormat::syntax);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event)
+        {
+            m_choices.format.timesW = event.IsChecked();
+            CheckChosenItems();
+            SaveChoices();
+        },
+        ID_MENU_TIMES_W);
+    for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
+        Bind(
+            wxEVT_MENU,
+            [this, i](wxCommandEvent&) { ChooseLanguage(kavrin::gui::Languages[i].code); },
+            ID_MENU_LANGUAGE[i]);
+    Bind(wxEVT_BUTTON, &KavrinFrame::OnLoopButton, this, ID_LOOPBUTTON);
     Bind(wxEVT_DPI_CHANGED, &KavrinFrame::OnDPIChanged, this);
 }
 
@@ -258,24 +371,24 @@ void KavrinFrame::CreateControls()
     // Creation order is the keyboard order on the panel.
     Panel1 = new wxPanel(this, ID_PANEL1, wxPoint(240, 272), wxSize(360, 600), wxTAB_TRAVERSAL,
                          "ID_PANEL1");
-    Button1 = new wxButton(Panel1, ID_BUTTON1, Tr("Počítej"), ButtonPosition, ButtonSize, 0,
+    Button1 = new wxButton(Panel1, ID_BUTTON1, Tr(ButtonText), ButtonPosition, ButtonSize, 0,
                            wxDefaultValidator, "ID_BUTTON1");
     Button1->SetFont(ButtonFont());
-    StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", "Frekvence OSC v [MHz]", 0);
+    StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", CaptionTexts[0], 0);
     TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", 0);
-    StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", "Doba zpoždění [ms]", 1);
+    StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", CaptionTexts[1], 1);
     TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", 1);
-    StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", "Název čekací smyčky", 2);
+    StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", CaptionTexts[2], 2);
     TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", 2);
-    StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", "Název proměné", 3);
+    StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", CaptionTexts[3], 3);
     TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", 3);
     // The output field keeps the toolkit's default font.
     TextCtrl5 =
         new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxPoint(LeftColumn, OutputTop),
                        OutputSize, wxTE_MULTILINE | wxVSCROLL, wxDefaultValidator, "ID_TEXTCTRL5");
-    CheckBox1 = new wxCheckBox(Panel1, ID_CHECKBOX1, Tr("Započítat CALL a RETURN"),
-                               wxPoint(LeftColumn, CheckBoxTop), CheckBoxSize, 0,
-                               wxDefaultValidator, "ID_CHECKBOX1");
+    CheckBox1 =
+        new wxCheckBox(Panel1, ID_CHECKBOX1, Tr(CheckBoxText), wxPoint(LeftColumn, CheckBoxTop),
+                       CheckBoxSize, 0, wxDefaultValidator, "ID_CHECKBOX1");
     CheckBox1->SetValue(false);
     CheckBox1->SetFont(ControlFont());
 }
@@ -325,6 +438,7 @@ void KavrinFrame::LayOut()
     CheckBox1->SetSize(layout.checkBox);
     Button1->SetSize(layout.button);
     TextCtrl5->SetSize(layout.output);
+    WordsLine1->FitHeight();
     SetClientSize(layout.client);
 }
 
@@ -338,35 +452,130 @@ void KavrinFrame::OnDPIChanged(wxDPIChangedEvent& /*event*/)
 void KavrinFrame::CreateMenus()
 {
     auto* menuBar = new wxMenuBar();
-    menuBar->Append(NewMenu(ID_MENU_QUIT, "Quit\tAlt-F4", "Quit the application"), Tr("&File"));
+    menuBar->Append(NewMenu(ID_MENU_QUIT, "Quit\tAlt-F4", "Quit the application"),
+                    Tr(MenuTitles[0]));
+    // The choices take effect at the next computation.
+    auto* options = new wxMenu();
+    AppendRadioGroup(options, ID_MENU_CORE, CoreTexts, CoreHelp);
+    AppendRadioGroup(options, ID_MENU_FILLER, FillerTexts, FillerHelp);
+    AppendRadioGroup(options, ID_MENU_SYNTAX, SyntaxTexts, SyntaxHelp);
+    options->AppendCheckItem(ID_MENU_TIMES_W, Tr(TimesWText), Tr(TimesWHelp));
+    options->AppendSeparator();
+    for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
+        options->AppendRadioItem(ID_MENU_LANGUAGE[i],
+                                 wxString::FromUTF8(kavrin::gui::Languages[i].name),
+                                 Tr(LanguageHelps[i]));
+    menuBar->Append(options, Tr(MenuTitles[1]));
     menuBar->Append(NewMenu(ID_MENU_ABOUT, "About\tF1", "Show info about this application"),
-                    Tr("Help"));
+                    Tr(MenuTitles[2]));
     SetMenuBar(menuBar);
+    CheckChosenItems();
+}
+
+template <typename Value, std::size_t N>
+void KavrinFrame::BindChoices(const long (&ids)[N], const kavrin::FormatWord<Value> (&words)[N],
+                              Value kavrin::RoutineFormat::*part)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        Bind(
+            wxEVT_MENU,
+            [this, part, value = words[i].value](wxCommandEvent&)
+            {
+                m_choices.format.*part = value;
+                CheckChosenItems();
+                SaveChoices();
+            },
+            ids[i]);
+}
+
+void KavrinFrame::CheckChosenItems()
+{
+    wxMenuBar* bar = GetMenuBar();
+    const kavrin::RoutineFormat& format = m_choices.format;
+    for (std::size_t i = 0; i < std::size(ID_MENU_CORE); ++i)
+        bar->Check(ID_MENU_CORE[i], kavrin::CoreWords[i].value == format.core);
+    for (std::size_t i = 0; i < std::size(ID_MENU_FILLER); ++i)
+        bar->Check(ID_MENU_FILLER[i], kavrin::FillerWords[i].value == format.filler);
+    for (std::size_t i = 0; i < std::size(ID_MENU_SYNTAX); ++i)
+        bar->Check(ID_MENU_SYNTAX[i], kavrin::SyntaxWords[i].value == format.syntax);
+    bar->Check(ID_MENU_TIMES_W, format.timesW);
+    for (std::size_t i = 0; i < std::size(ID_MENU_LANGUAGE); ++i)
+        bar->Check(ID_MENU_LANGUAGE[i], m_choices.language == kavrin::gui::Languages[i].code);
+}
+
+void KavrinFrame::SaveChoices() const
+{
+    kavrin::gui::SaveChoices(m_choices);
+}
+
+void KavrinFrame::ChooseLanguage(const std::string& code)
+{
+    m_choices.language = code;
+    kavrin::gui::UseLanguage(code);
+    CheckChosenItems();
+    SaveChoices();
+    Retranslate();
+}
+
+void KavrinFrame::Retranslate()
+{
+    SetTitle(Tr(TitleText));
+    wxStaticText* const captions[] = {StaticText1, StaticText2, StaticText3, StaticText4};
+    for (std::size_t row = 0; row < std::size(captions); ++row)
+        captions[row]->SetLabel(Tr(CaptionTexts[row]));
+    CheckBox1->SetLabel(Tr(CheckBoxText));
+    Button1->SetLabel(Tr(ButtonText));
+    wxMenuBar* bar = GetMenuBar();
+    for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
+        bar->SetMenuLabel(i, Tr(MenuTitles[i]));
+    for (const ItemTexts& item : MenuItemTexts())
+    {
+        if (item.translated)
+            bar->SetLabel(item.id, Tr(item.text));
+        bar->SetHelpString(item.id, Tr(item.help));
+    }
+    WordsLine1->Tell(m_counts, m_choices.language);
+    LayOut();
 }
 
 void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
+{
+    Compute();
+}
+
+void KavrinFrame::OnLoopButton(wxCommandEvent& /*event*/)
+{
+    m_choices.format.filler = kavrin::FillerKind::Loop;
+    CheckChosenItems();
+    SaveChoices();
+    Compute();
+}
+
+void KavrinFrame::Compute()
 {
     using kavrin::gui::FieldUtf8;
     const kavrin::ComputeInput input{
         FieldUtf8(TextCtrl1->GetValue()), FieldUtf8(TextCtrl2->GetValue()),
         FieldUtf8(TextCtrl3->GetValue()), FieldUtf8(TextCtrl4->GetValue()), CheckBox1->GetValue()};
-    const kavrin::ComputeResult result = kavrin::RunComputeCommand(input);
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(input, m_choices.format);
 
     if (const auto* error = std::get_if<kavrin::ComputeError>(&result))
     {
-        // The output field keeps what it showed before.
-        wxMessageBox(_(wxString::FromUTF8(error->message)),
-                     _(wxString::FromUTF8(kavrin::msg::ErrorCaption)), wxICON_ERROR);
+        // The output field and the words line keep what they showed before.
+        wxMessageBox(Tr(error->message.c_str()), Tr(kavrin::msg::ErrorCaption), wxICON_ERROR);
         return;
     }
+    const auto& routine = std::get<kavrin::DelayRoutine>(result);
     // One SetValue with the whole routine: only the final text matters, and appending the
     // filler line by line blocks the window several times longer on GTK.
-    TextCtrl5->SetValue(wxString::FromUTF8(std::get<kavrin::DelayRoutine>(result).text));
+    TextCtrl5->SetValue(wxString::FromUTF8(routine.text));
     // As appending the pieces would leave it: the caret after the last line, scrolled into view
     // with the last line at the bottom of the field. Placing the caret scrolls to it on GTK and on
     // Windows alike. No ShowPosition: on Windows it scrolls by lines (EM_LINESCROLL), which goes
     // on until the last line stands at the top of an otherwise empty field.
     TextCtrl5->SetInsertionPointEnd();
+    m_counts = kavrin::gui::CountWords(routine, m_choices.format);
+    WordsLine1->Tell(m_counts, m_choices.language);
 }
 
 void KavrinFrame::OnQuit(wxCommandEvent& /*event*/)

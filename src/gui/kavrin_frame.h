@@ -1,9 +1,17 @@
 #pragma once
 // The main window: four input fields with their captions, the check box, the button
 // "Počítej" and the output field, placed on one panel by one layout computed from the base
-// sizes and the measured fonts (no sizers), and the File and Help menus.
+// sizes and the measured fonts (no sizers); the File, Options and Help menus; the words line
+// under the panel.
+
+#include <optional>
+#include <string>
 
 #include <wx/frame.h>
+
+#include "delay/format_words.h"
+#include "gui/settings.h"
+#include "gui/words_line.h"
 
 class wxButton;
 class wxCheckBox;
@@ -15,7 +23,8 @@ class wxTextCtrl;
 class KavrinFrame : public wxFrame
 {
 public:
-    /// Builds the whole window, hidden. `id` is not used: the frame is always wxID_ANY.
+    /// Builds the whole window, hidden, with the choices and the language kept from the last
+    /// start. `id` is not used: the frame is always wxID_ANY.
     explicit KavrinFrame(wxWindow* parent, wxWindowID id = wxID_ANY);
     ~KavrinFrame() override;
 
@@ -39,10 +48,31 @@ public:
     static const long ID_PANEL1;
     static const long ID_MENU_QUIT;
     static const long ID_MENU_ABOUT;
+    // The Options menu: one radio item per word of CoreWords, FillerWords and SyntaxWords (in
+    // their order), the times-W check item, and one radio item per language of Languages.
+    static const long ID_MENU_CORE[3];
+    static const long ID_MENU_FILLER[2];
+    static const long ID_MENU_SYNTAX[2];
+    static const long ID_MENU_TIMES_W;
+    static const long ID_MENU_LANGUAGE[2];
+    // The words line's sentence and its button that switches to the loop filler.
+    static const long ID_WORDS;
+    static const long ID_LOOPBUTTON;
 
 private:
     void CreateControls();
     void CreateMenus();
+    /// Sets every text of the window, the menus and the words line in the language in use, and
+    /// lays the window out for them.
+    void Retranslate();
+    /// Binds the radio items `ids` to setting `part` of the form to the value of each word.
+    template <typename Value, std::size_t N>
+    void BindChoices(const long (&ids)[N], const kavrin::FormatWord<Value> (&words)[N],
+                     Value kavrin::RoutineFormat::*part);
+    /// Checks the Options menu's items as m_choices has them.
+    void CheckChosenItems();
+    /// Keeps m_choices for the next start.
+    void SaveChoices() const;
     /// Measures the captions, the check box, the button and the fields' font, and places every
     /// control and sizes the client area to hold them (see ComputeLayout).
     void LayOut();
@@ -52,6 +82,12 @@ private:
     /// The compute command: reads the four fields and the check box, runs the engine, then
     /// puts the routine into the output field or shows the error and leaves the field alone.
     void OnButton1Click(wxCommandEvent& event);
+    /// Runs the compute command with the fields, the check box and the chosen form.
+    void Compute();
+    /// The words line's button: chooses the loop filler and computes again.
+    void OnLoopButton(wxCommandEvent& event);
+    /// Switches every text of the window to the language `code`.
+    void ChooseLanguage(const std::string& code);
     /// Closes the window without forcing; the toolkit's default close handling destroys it.
     void OnQuit(wxCommandEvent& event);
     /// Does nothing: Help › About and F1 have no visible effect.
@@ -70,4 +106,10 @@ private:
     wxTextCtrl* TextCtrl5 = nullptr;
     wxStaticText* StaticText4 = nullptr;
     wxTextCtrl* TextCtrl3 = nullptr;
+    kavrin::gui::WordsLine* WordsLine1 = nullptr;
+
+    /// The form and the language chosen in the Options menu.
+    kavrin::gui::WindowChoices m_choices;
+    /// What the words line tells of the routine in the output field; none before the first one.
+    std::optional<kavrin::gui::WordCounts> m_counts;
 };

@@ -12,6 +12,7 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/config.h>
 #include <wx/modalhook.h>
 #include <wx/string.h>
 #include <wx/textctrl.h>
@@ -20,6 +21,7 @@
 
 #include "delay/compute.h"
 #include "gui/kavrin_frame.h"
+#include "gui/settings.h"
 
 // wxTEST_DIALOG names its hook class through this macro when it expands, so the class can
 // follow the header.
@@ -61,10 +63,12 @@ inline wxString U(const char* utf8)
     return wxString::FromUTF8(utf8);
 }
 
-/// The engine's routine for these inputs.
-inline std::string EngineText(const kavrin::ComputeInput& input)
+/// The engine's routine for these inputs: what kavrin-cli prints for them, without its final
+/// line feed.
+inline std::string EngineText(const kavrin::ComputeInput& input,
+                              const kavrin::RoutineFormat& format = {})
 {
-    const kavrin::ComputeResult result = kavrin::RunComputeCommand(input);
+    const kavrin::ComputeResult result = kavrin::RunComputeCommand(input, format);
     return std::get<kavrin::DelayRoutine>(result).text;
 }
 
@@ -151,11 +155,29 @@ inline void DeleteClosedWindows()
     wxTheApp->ProcessIdle();
 }
 
-/// Each test gets a new main window, shown, and destroys it afterwards.
+/// Forgets every kept choice: the next window starts as at a first start.
+inline void ForgetChoices()
+{
+    kavrin::gui::OpenSettings()->DeleteAll();
+}
+
+/// Each test gets a new main window, shown, as at a first start, and destroys it afterwards.
 class WindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override
+    {
+        ForgetChoices();
+        OpenFrame();
+    }
+
+    void TearDown() override
+    {
+        CloseFrame();
+        ForgetChoices();
+    }
+
+    void OpenFrame()
     {
         frame = new KavrinFrame(nullptr, wxID_ANY);
         focus = std::make_unique<FocusWatch>(frame);
@@ -163,7 +185,7 @@ protected:
         ASSERT_TRUE(WaitUntilPainted(Find<wxWindow>("ID_PANEL1"))) << "the window was not drawn";
     }
 
-    void TearDown() override
+    void CloseFrame()
     {
         focus.reset();
         if (frame)
@@ -211,10 +233,12 @@ protected:
         button->ProcessWindowEvent(click);
     }
 
-    bool SendMenu(long id)
+    /// Selects menu item `id` as the toolkit does; a check item then is `checked`.
+    bool SendMenu(long id, bool checked = true)
     {
         wxCommandEvent choice(wxEVT_MENU, id);
         choice.SetEventObject(frame);
+        choice.SetInt(checked);
         return frame->ProcessWindowEvent(choice);
     }
 

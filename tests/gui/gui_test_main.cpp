@@ -6,6 +6,7 @@
 
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/init.h>
@@ -52,6 +53,20 @@ TEST(WindowScale, IsTheOneOfTheScreen)
     frame->Destroy();
 }
 
+/// A new empty folder for the tests' home and configuration folders, so that the window keeps its
+/// choices there and never in the user's. (On Windows it keeps them in the registry, which the
+/// tests clear before and after each window.)
+wxString UseTemporaryHome()
+{
+    wxFileName home = wxFileName::DirName(wxFileName::CreateTempFileName("kavrin-gui-tests"));
+    // CreateTempFileName made a file of that name: a folder takes its place.
+    wxRemoveFile(home.GetPath());
+    home.Mkdir(0700);
+    wxSetEnv("HOME", home.GetPath());
+    wxSetEnv("XDG_CONFIG_HOME", home.GetPathWithSep() + ".config");
+    return home.GetPath();
+}
+
 bool ListsTestsOnly(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
@@ -69,6 +84,7 @@ int main(int argc, char** argv)
     if (listOnly)
         return RUN_ALL_TESTS();
 
+    const wxString home = UseTemporaryHome();
     wxApp::SetInstance(new TestApp());
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
         return 1;
@@ -78,5 +94,6 @@ int main(int argc, char** argv)
     refuseUnexpectedDialogs.Unregister();
     wxTheApp->OnExit();
     wxEntryCleanup();
+    wxFileName::Rmdir(home, wxPATH_RMDIR_RECURSIVE);
     return result;
 }

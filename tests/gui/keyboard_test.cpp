@@ -1,6 +1,9 @@
-// Real key presses through the X server: Enter in a field, F1 and Alt+F4. Also checks that
-// the toolkit prints no warnings while the window opens and computes.
+// Real key presses through the X server: Enter in a field, F1 and Alt+F4, the Options menu.
+// Also checks that the toolkit prints no warnings while the window opens and computes.
 #include <string>
+#include <vector>
+
+#include <wx/menu.h>
 
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -85,6 +88,53 @@ TEST_F(KeyboardTest, F1DoesNothingAndAltF4Closes)
             wxTheApp->ProcessIdle(); // deletes the closed frame
             return !frame;
         }));
+}
+
+// Alt+V (Alt+O in English) opens the Options menu with its first item selected, F10 and Right
+// open it without; Down moves over the separators to the next item, Enter chooses it.
+TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
+{
+    std::vector<wxMenuItem*> items;
+    for (wxMenuItem* item : frame->GetMenuBar()->GetMenu(1)->GetMenuItems())
+        if (!item->IsSeparator())
+            items.push_back(item);
+    ASSERT_EQ(items.back()->GetId(), KavrinFrame::ID_MENU_LANGUAGE[1]); // English last
+    long chosen = wxID_NONE;
+    frame->Bind(wxEVT_MENU,
+                [&chosen](wxCommandEvent& event)
+                {
+                    chosen = event.GetId();
+                    event.Skip();
+                });
+    wxTextCtrl* field = Field("ID_TEXTCTRL1");
+    const auto choose = [&](size_t index, bool byF10)
+    {
+        SCOPED_TRACE(items[index]->GetItemLabelText().utf8_string());
+        ASSERT_TRUE(FocusOn(field));
+        chosen = wxID_NONE;
+        if (byF10)
+        {
+            sim.Char(WXK_F10);
+            sim.Char(WXK_RIGHT);
+        }
+        else
+            sim.Char('v', wxMOD_ALT);
+        // Moving to the menu from the menu bar selects no item yet: the first Down selects the
+        // first item.
+        for (size_t down = 0; down < index + (byF10 ? 1 : 0); ++down)
+            sim.Char(WXK_DOWN);
+        sim.Char(WXK_RETURN);
+        wxMenuItem* item = items[index];
+        EXPECT_TRUE(WaitUntil([&] { return chosen == item->GetId() && item->IsChecked(); }))
+            << "chose " << chosen;
+    };
+    // Each choice changes the state, so that each sends an event.
+    for (size_t i : {0, 1, 2, 4, 3, 6, 5, 7, 9})
+        choose(i, false);
+    EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(1), "&Options");
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_TIMES_W));
+    choose(items.size() - 2, true); // back to Czech
+    EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(1), "&Volby");
 }
 
 TEST(ToolkitOutput, NothingOnStderrWhileOpeningAndComputing)

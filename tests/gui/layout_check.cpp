@@ -8,6 +8,7 @@
 
 #include <wx/frame.h>
 #include <wx/panel.h>
+#include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
@@ -95,4 +96,21 @@ void ExpectLayoutFitsText(const wxFrame& frame, double scale)
         placed.emplace_back(name, rect);
     }
     EXPECT_EQ(placed.size(), 11u);
+
+    // The words line's sentences whole inside the bar under the panel.
+    const wxStatusBar* bar = frame.GetStatusBar();
+    ASSERT_NE(bar, nullptr);
+    const wxRect barArea(bar->GetClientSize());
+    for (const wxWindow* line : bar->GetChildren())
+    {
+        if (!line->IsShown())
+            continue;
+        const wxRect rect = line->GetRect();
+        SCOPED_TRACE(line->GetName().utf8_string() + " at " + Describe(rect) + ": " +
+                     line->GetLabel().utf8_string());
+        const wxSize label = line->GetTextExtent(line->GetLabel());
+        EXPECT_GE(rect.width, label.x);
+        EXPECT_GE(rect.height, label.y);
+        EXPECT_TRUE(barArea.Contains(rect)) << "outside the words line " << Describe(barArea);
+    }
 }

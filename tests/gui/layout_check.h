@@ -13,5 +13,6 @@ double ExpectedLayoutScale(const wxFrame& frame);
 /// a caption, a field's value, the check box's or the button's caption not whole inside its
 /// control; an input field narrower than its default width times `scale` (118 pixels on GTK,
 /// 128 on Windows) or lower than its font needs; an output field smaller than 313 x 272 times
-/// `scale`; two controls overlapping; a control outside the client area; or a resizable frame.
+/// `scale`; two controls overlapping; a control outside the client area; a sentence of the
+/// words line not whole inside it; or a resizable frame.
 void ExpectLayoutFitsText(const wxFrame& frame, double scale);

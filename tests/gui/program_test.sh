@@ -6,7 +6,11 @@
 set -euo pipefail
 program=$(realpath "$1")
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+# The program keeps its choices under a temporary home, never the user's.
+HOME=$(mktemp -d)
+XDG_CONFIG_HOME=$HOME/.config
+export HOME XDG_CONFIG_HOME
+trap 'rm -rf "$log" "$HOME"' EXIT
 
 run_and_close() {
     local how=$1

@@ -8,6 +8,7 @@
 #include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/filefn.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
@@ -16,6 +17,7 @@
 
 #include "delay/messages.h"
 #include "gui/kavrin_frame.h"
+#include "gui/words_line.h"
 #include "gui_test.h"
 #include "layout_check.h"
 
@@ -129,22 +131,36 @@ std::vector<wxRect> ControlRects(const wxWindow* panel)
 }
 
 // CTest runs the Layout tests once per GTK text scale (GDK_DPI_SCALE).
+// In both languages, with the words line's longest sentences.
 TEST_F(WindowTest, LayoutShowsAllTextAtThisScale)
 {
     ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
+    for (long language : KavrinFrame::ID_MENU_LANGUAGE)
+    {
+        SCOPED_TRACE(frame->GetMenuBar()->GetLabel(language).utf8_string());
+        SendMenu(language);
+        Enter({"4", "50005.2455", "WAIT", "CNT", false});
+        Click();
+        // The fields are laid out for their default values; an empty output field lays out
+        // faster than the longest routine.
+        Enter({});
+        Output()->Clear();
+        ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
 
-    // Showing the window again and a change of DPI lay it out the same way for the same fonts.
-    wxPanel* panel = Find<wxPanel>("ID_PANEL1");
-    const std::vector<wxRect> rects = ControlRects(panel);
-    const wxSize client = frame->GetClientSize();
-    frame->Hide();
-    frame->Show(); // lays out before it returns
-    EXPECT_EQ(ControlRects(panel), rects);
-    wxDPIChangedEvent dpiChanged(frame->GetDPI(), frame->GetDPI());
-    dpiChanged.SetEventObject(frame);
-    EXPECT_TRUE(frame->ProcessWindowEvent(dpiChanged));
-    EXPECT_EQ(ControlRects(panel), rects);
-    EXPECT_EQ(frame->GetClientSize(), client);
+        // Showing the window again and a change of DPI lay it out the same way for the same
+        // fonts.
+        wxPanel* panel = Find<wxPanel>("ID_PANEL1");
+        const std::vector<wxRect> rects = ControlRects(panel);
+        const wxSize client = frame->GetClientSize();
+        frame->Hide();
+        frame->Show(); // lays out before it returns
+        EXPECT_EQ(ControlRects(panel), rects);
+        wxDPIChangedEvent dpiChanged(frame->GetDPI(), frame->GetDPI());
+        dpiChanged.SetEventObject(frame);
+        EXPECT_TRUE(frame->ProcessWindowEvent(dpiChanged));
+        EXPECT_EQ(ControlRects(panel), rects);
+        EXPECT_EQ(frame->GetClientSize(), client);
+    }
 }
 
 #ifdef __WXGTK__
@@ -329,13 +345,15 @@ TEST_F(WindowTest, MenusCarryTheirItemsAndAccelerators)
     };
     wxMenuBar* bar = frame->GetMenuBar();
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->GetMenuCount(), std::size(menus));
+    // File first, Help last, Options between them.
+    ASSERT_EQ(bar->GetMenuCount(), 3u);
+    const size_t positions[] = {0, 2};
     for (size_t i = 0; i < std::size(menus); ++i)
     {
         const auto& m = menus[i];
         SCOPED_TRACE(m.title);
-        EXPECT_EQ(bar->GetMenuLabel(i), m.title);
-        wxMenu* menu = bar->GetMenu(i);
+        EXPECT_EQ(bar->GetMenuLabel(positions[i]), m.title);
+        wxMenu* menu = bar->GetMenu(positions[i]);
         ASSERT_EQ(menu->GetMenuItemCount(), 1u);
         const wxMenuItem* item = menu->FindItemByPosition(0);
         EXPECT_EQ(item->GetId(), m.id);
@@ -348,6 +366,304 @@ TEST_F(WindowTest, MenusCarryTheirItemsAndAccelerators)
         EXPECT_EQ(accel->GetFlags(), m.flags);
         EXPECT_EQ(accel->GetKeyCode(), m.key);
     }
+}
+
+using kavrin::FillerKind;
+using kavrin::PicCore;
+using kavrin::RoutineSyntax;
+
+kavrin::RoutineFormat Format(PicCore core, FillerKind filler, RoutineSyntax syntax, bool timesW)
+{
+    kavrin::RoutineFormat format;
+    format.core = core;
+    format.filler = filler;
+    format.syntax = syntax;
+    format.timesW = timesW;
+    return format;
+}
+
+// Each choice alone, from the first start's: the next "Počítej" writes what kavrin-cli writes
+// with that option.
+TEST_F(WindowTest, EachChoiceGivesKavrinClisRoutine)
+{
+    using K = KavrinFrame;
+    const struct
+    {
+        const char* option; // kavrin-cli's
+        long id;
+        kavrin::RoutineFormat format;
+    } choices[] = {
+        {"--core baseline", K::ID_MENU_CORE[0],
+         Format(PicCore::Baseline, FillerKind::Goto, RoutineSyntax::Classic, false)},
+        {"--core midrange", K::ID_MENU_CORE[1],
+         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
+        {"--core pic18", K::ID_MENU_CORE[2],
+         Format(PicCore::Pic18, FillerKind::Goto, RoutineSyntax::Classic, false)},
+        {"--filler goto", K::ID_MENU_FILLER[0],
+         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
+        {"--filler loop", K::ID_MENU_FILLER[1],
+         Format(PicCore::Midrange, FillerKind::Loop, RoutineSyntax::Classic, false)},
+        {"--syntax classic", K::ID_MENU_SYNTAX[0],
+         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
+        {"--syntax gputils", K::ID_MENU_SYNTAX[1],
+         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Gputils, false)},
+        {"--times-w", K::ID_MENU_TIMES_W,
+         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, true)},
+    };
+    // A long filler, and CALL and RETURN counted.
+    const kavrin::ComputeInput inputs[] = {{"4", "49810.5", "WAIT", "CNT", false},
+                                           {"20", "0.5", "W", "C", true}};
+    wxMenuBar* bar = frame->GetMenuBar();
+    for (const auto& choice : choices)
+    {
+        SCOPED_TRACE(choice.option);
+        for (long first : {K::ID_MENU_CORE[1], K::ID_MENU_FILLER[0], K::ID_MENU_SYNTAX[0]})
+            SendMenu(first);
+        SendMenu(K::ID_MENU_TIMES_W, false);
+        Output()->SetValue("typed by the user\n");
+        EXPECT_TRUE(SendMenu(choice.id));
+        EXPECT_EQ(Output()->GetValue(), "typed by the user\n"); // choosing computes nothing
+        EXPECT_TRUE(bar->IsChecked(choice.id));
+        for (const auto& input : inputs)
+        {
+            Enter(input);
+            Click();
+            EXPECT_EQ(OutputText(), EngineText(input, choice.format)) << input.frequency;
+        }
+    }
+}
+
+/// A window text in both languages.
+struct Texts
+{
+    const char* czech;
+    const char* english;
+};
+
+const char* In(const Texts& texts, bool english)
+{
+    return english ? texts.english : texts.czech;
+}
+
+/// Expects every text of the window in Czech (today's texts) or in English.
+void ExpectTexts(const KavrinFrame& frame, bool english)
+{
+    SCOPED_TRACE(english ? "English" : "Czech");
+    const struct
+    {
+        const char* name;
+        Texts label;
+    } controls[] = {
+        {"ID_STATICTEXT1", {"Frekvence OSC v [MHz]", "Oscillator frequency [MHz]"}},
+        {"ID_STATICTEXT2", {"Doba zpoždění [ms]", "Delay [ms]"}},
+        {"ID_STATICTEXT3", {"Název čekací smyčky", "Loop label"}},
+        {"ID_STATICTEXT4", {"Název proměné", "Counter variable"}},
+        {"ID_CHECKBOX1", {"Započítat CALL a RETURN", "Count CALL and RETURN"}},
+        {"ID_BUTTON1", {"Počítej", "Compute"}},
+    };
+    EXPECT_EQ(frame.GetTitle(), "Kavrin 2.0");
+    for (const auto& c : controls)
+        EXPECT_EQ(wxWindow::FindWindowByName(c.name, &frame)->GetLabel(), U(In(c.label, english)))
+            << c.name;
+
+    const Texts titles[] = {{"&File", "&File"}, {"&Volby", "&Options"}, {"Help", "Help"}};
+    const wxMenuBar* bar = frame.GetMenuBar();
+    for (size_t i = 0; i < std::size(titles); ++i)
+        EXPECT_EQ(bar->GetMenuLabel(i), U(In(titles[i], english)));
+
+    const Texts coreHelp{"Jádro PIC, pro které se podprogram píše",
+                         "The PIC core the routine is written for"};
+    const Texts fillerHelp{"Čím se vyplní cykly, které smyčky nechají",
+                           "What fills the cycles the loops leave over"};
+    const Texts syntaxHelp{"Zápis podprogramu pro assembler",
+                           "The routine's layout for the assembler"};
+    using K = KavrinFrame;
+    const struct
+    {
+        long id;
+        Texts text;
+        Texts help;
+    } items[] = {
+        {K::ID_MENU_QUIT,
+         {"Quit\tAlt-F4", "Quit\tAlt-F4"},
+         {"Quit the application", "Quit the application"}},
+        {K::ID_MENU_CORE[0],
+         {"baseline – PIC10F, PIC16F5x", "baseline – PIC10F, PIC16F5x"},
+         coreHelp},
+        {K::ID_MENU_CORE[1], {"midrange – PIC12F, PIC16F", "midrange – PIC12F, PIC16F"}, coreHelp},
+        {K::ID_MENU_CORE[2], {"pic18 – PIC18F", "pic18 – PIC18F"}, coreHelp},
+        {K::ID_MENU_FILLER[0], {"goto – goto $+1", "goto – goto $+1"}, fillerHelp},
+        {K::ID_MENU_FILLER[1], {"loop – krátké smyčky", "loop – short loops"}, fillerHelp},
+        {K::ID_MENU_SYNTAX[0], {"classic – jako okno", "classic – as the window"}, syntaxHelp},
+        {K::ID_MENU_SYNTAX[1], {"gputils – pro gpasm", "gputils – for gpasm"}, syntaxHelp},
+        {K::ID_MENU_TIMES_W,
+         {"Čekat W-krát (počet ve W)", "Wait W times (count in W)"},
+         {"Podprogram čeká W-krát zadanou dobu", "The routine waits W times the delay"}},
+        {K::ID_MENU_LANGUAGE[0],
+         {"Čeština", "Čeština"},
+         {"Texty okna v češtině", "The window's texts in Czech"}},
+        {K::ID_MENU_LANGUAGE[1],
+         {"English", "English"},
+         {"Texty okna v angličtině", "The window's texts in English"}},
+        {K::ID_MENU_ABOUT,
+         {"About\tF1", "About\tF1"},
+         {"Show info about this application", "Show info about this application"}},
+    };
+    for (const auto& item : items)
+    {
+        SCOPED_TRACE(item.text.czech);
+        const wxMenuItem* menuItem = bar->FindItem(item.id);
+        ASSERT_NE(menuItem, nullptr);
+        EXPECT_EQ(menuItem->GetItemLabel(), U(In(item.text, english)));
+        EXPECT_EQ(menuItem->GetHelp(), U(In(item.help, english)));
+    }
+    // The Options menu holds the choices in that order: radio groups, the check item, and the
+    // languages.
+    std::vector<long> options;
+    for (const wxMenuItem* item : bar->GetMenu(1)->GetMenuItems())
+        if (!item->IsSeparator())
+        {
+            options.push_back(item->GetId());
+            EXPECT_EQ(item->GetKind(),
+                      item->GetId() == K::ID_MENU_TIMES_W ? wxITEM_CHECK : wxITEM_RADIO);
+        }
+    EXPECT_EQ(options.size(), std::size(items) - 2);
+    for (size_t i = 0; i < options.size(); ++i)
+        EXPECT_EQ(options[i], items[i + 1].id) << i;
+}
+
+TEST_F(WindowTest, EnglishChangesEveryTextAndCzechBringsTodaysBack)
+{
+    const wxSize czechClient = frame->GetClientSize();
+    ExpectTexts(*frame, false);
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_LANGUAGE[0]));
+
+    SendMenu(KavrinFrame::ID_MENU_LANGUAGE[1]);
+    ExpectTexts(*frame, true);
+    ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
+    const struct
+    {
+        kavrin::ComputeInput input;
+        const char* message;
+    } errors[] = {
+        {{"abc", "10", "WAIT", "CNT", false}, "The oscillator frequency must be a number"},
+        {{"4", "10", "", "CNT", false}, "The loop label must be filled in"},
+        {{"4", "60000", "WAIT", "CNT", false}, "The delay is too large"},
+    };
+    for (const auto& e : errors)
+    {
+        Enter(e.input);
+        wxTEST_DIALOG(Click(), ExpectErrorBox(e.message));
+    }
+    // The fields keep what the user typed; the routine is never translated.
+    EXPECT_EQ(Field("ID_TEXTCTRL2")->GetValue(), "60000");
+    Enter({});
+    Click();
+    EXPECT_EQ(OutputText(), EngineText({}));
+
+    SendMenu(KavrinFrame::ID_MENU_LANGUAGE[0]);
+    ExpectTexts(*frame, false);
+    EXPECT_EQ(frame->GetClientSize(), czechClient);
+    Enter({"4", "", "", "", false});
+    wxTEST_DIALOG(Click(), ExpectErrorBox(msg::DelayNotNumber));
+}
+
+/// The words line's two sentences as they read.
+std::pair<std::string, std::string> WordsLineText(const KavrinFrame& frame)
+{
+    const auto* line = dynamic_cast<kavrin::gui::WordsLine*>(frame.GetStatusBar());
+    if (!line)
+        return {"no words line", ""};
+    return {line->WordsText().utf8_string(), line->LoopText().utf8_string()};
+}
+
+TEST_F(WindowTest, WordsLineTellsTheRoutinesWords)
+{
+    EXPECT_EQ(WordsLineText(*frame), std::make_pair(std::string(), std::string()));
+    const kavrin::ComputeInput longest{"4", "50005.2455", "WAIT", "CNT", false};
+    const struct
+    {
+        long language;
+        kavrin::ComputeInput input;
+        long filler;
+        const char* words;
+        const char* loop; // "" when there is no hint
+    } cases[] = {
+        {0, {}, KavrinFrame::ID_MENU_FILLER[0], "Podprogram zabírá 10 instrukčních slov.", ""},
+        {0, longest, KavrinFrame::ID_MENU_FILLER[0],
+         "Podprogram zabírá 97\u00A0550 instrukčních slov.",
+         "Výplň smyčkami (loop) by zabrala jen 24 slov."},
+        {1, longest, KavrinFrame::ID_MENU_FILLER[0], "The routine takes 97,550 instruction words.",
+         "With the loop filler it would take only 24 words."},
+        {1, longest, KavrinFrame::ID_MENU_FILLER[1], "The routine takes 24 instruction words.", ""},
+        {1,
+         {"4", "49810.5", "WAIT", "CNT", false},
+         KavrinFrame::ID_MENU_FILLER[0],
+         "The routine takes 178 instruction words.",
+         "With the loop filler it would take only 18 words."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.words);
+        SendMenu(KavrinFrame::ID_MENU_LANGUAGE[c.language]);
+        SendMenu(c.filler);
+        Enter(c.input);
+        Click();
+        EXPECT_EQ(WordsLineText(*frame), std::make_pair(std::string(c.words), std::string(c.loop)));
+    }
+    // An error leaves the line as it was; a language switch tells it again.
+    const auto shown = WordsLineText(*frame);
+    Field("ID_TEXTCTRL2")->SetValue("0");
+    wxTEST_DIALOG(Click(), ExpectErrorBox("The delay is too small"));
+    EXPECT_EQ(WordsLineText(*frame), shown);
+    SendMenu(KavrinFrame::ID_MENU_LANGUAGE[0]);
+    EXPECT_EQ(WordsLineText(*frame).first, "Podprogram zabírá 178 instrukčních slov.");
+}
+
+// The hint's button chooses the loop filler and computes again.
+TEST_F(WindowTest, LoopButtonSwitchesToTheLoopFiller)
+{
+    const kavrin::ComputeInput input{"4", "50005.2455", "WAIT", "CNT", false};
+    Enter(input);
+    Click();
+    auto* button = Find<wxButton>("ID_LOOPBUTTON");
+    ASSERT_TRUE(button->IsShown());
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    EXPECT_TRUE(button->ProcessWindowEvent(click));
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_FILLER[1]));
+    EXPECT_EQ(OutputText(), EngineText(input, Format(PicCore::Midrange, FillerKind::Loop,
+                                                     RoutineSyntax::Classic, false)));
+    EXPECT_EQ(WordsLineText(*frame).second, "");
+}
+
+// A new window, as the next start opens it, has the choices and the language of the last one,
+// and the fields and the check box of a first start.
+TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
+{
+    using K = KavrinFrame;
+    for (long id : {K::ID_MENU_CORE[2], K::ID_MENU_FILLER[1], K::ID_MENU_SYNTAX[1],
+                    K::ID_MENU_TIMES_W, K::ID_MENU_LANGUAGE[1]})
+        SendMenu(id);
+    Enter({"4", "1000", "X", "Y", true});
+    CloseFrame();
+#ifndef __WINDOWS__
+    wxString config;
+    ASSERT_TRUE(wxGetEnv("XDG_CONFIG_HOME", &config));
+    EXPECT_TRUE(wxFileExists(config + "/kavrin/kavrin.conf"));
+#endif
+    OpenFrame();
+    ExpectTexts(*frame, true);
+    for (long id : {K::ID_MENU_CORE[2], K::ID_MENU_FILLER[1], K::ID_MENU_SYNTAX[1],
+                    K::ID_MENU_TIMES_W, K::ID_MENU_LANGUAGE[1]})
+        EXPECT_TRUE(frame->GetMenuBar()->IsChecked(id)) << id;
+    EXPECT_EQ(Field("ID_TEXTCTRL2")->GetValue(), "10");
+    EXPECT_FALSE(Find<wxCheckBox>("ID_CHECKBOX1")->GetValue());
+    EXPECT_EQ(OutputText(), "");
+    EXPECT_EQ(WordsLineText(*frame).first, "");
+    Click();
+    EXPECT_EQ(OutputText(), EngineText({}, Format(PicCore::Pic18, FillerKind::Loop,
+                                                  RoutineSyntax::Gputils, true)));
 }
 
 TEST_F(WindowTest, AboutDoesNothing)

@@ -1,0 +1,79 @@
+#include "gui/translation.h"
+
+#include <memory>
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/stdpaths.h>
+#include <wx/translation.h>
+
+namespace kavrin::gui
+{
+namespace
+{
+const char* const Domain = "kavrin";
+
+/// Adds the folders beside the executable where the catalogues lie: locale/ in the Windows zip,
+/// the installer's folder and the build tree, ../share/locale/ in an installed prefix. The
+/// loader keeps its prefixes for the whole process, so this runs once.
+void AddCatalogueFolders()
+{
+    static const bool added = []
+    {
+        const wxFileName executable(wxStandardPaths::Get().GetExecutablePath());
+        wxFileName beside = wxFileName::DirName(executable.GetPath());
+        beside.AppendDir("locale");
+        wxFileTranslationsLoader::AddCatalogLookupPathPrefix(beside.GetPath());
+        wxFileName installed = wxFileName::DirName(executable.GetPath());
+        installed.AppendDir("..");
+        installed.AppendDir("share");
+        installed.AppendDir("locale");
+        installed.Normalize(wxPATH_NORM_DOTS);
+        wxFileTranslationsLoader::AddCatalogLookupPathPrefix(installed.GetPath());
+        return true;
+    }();
+    (void)added;
+}
+} // namespace
+
+bool IsLanguage(const std::string& code)
+{
+    for (const Language& language : Languages)
+        if (code == language.code)
+            return true;
+    return false;
+}
+
+void UseLanguage(const std::string& code)
+{
+    AddCatalogueFolders();
+    auto translations = std::make_unique<wxTranslations>();
+    translations->SetLanguage(code);
+    // The message ids are Czech: without a Czech catalogue they show as they are. The Czech
+    // catalogue is still read when present, for its plural forms.
+    translations->AddCatalog(Domain, wxLANGUAGE_CZECH);
+    wxTranslations::Set(translations.release());
+}
+
+wxString Tr(const char* utf8)
+{
+    // Converted explicitly: the sources are UTF-8, whatever the C library's locale.
+    return wxGetTranslation(wxString::FromUTF8(utf8));
+}
+
+wxString TrPlural(const char* singular, const char* plural, std::int64_t count)
+{
+    return wxGetTranslation(wxString::FromUTF8(singular), wxString::FromUTF8(plural),
+                            static_cast<unsigned>(count));
+}
+
+std::string GroupedNumber(std::int64_t count, const std::string& code)
+{
+    const std::string separator = code == "cs" ? "\u00A0" : ",";
+    std::string digits = std::to_string(count < 0 ? -count : count);
+    if (digits.size() >= 4)
+        for (auto pos = static_cast<std::ptrdiff_t>(digits.size()) - 3; pos > 0; pos -= 3)
+            digits.insert(static_cast<std::size_t>(pos), separator);
+    return (count < 0 ? "-" : "") + digits;
+}
+} // namespace kavrin::gui
