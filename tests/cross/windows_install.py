@@ -72,6 +72,11 @@ def packed(guid):
     return g[0][::-1] + g[1][::-1] + g[2][::-1] + "".join(tail[i + 1] + tail[i] for i in range(0, 16, 2))
 
 
+# The window's remembered choices belong to the user who made them, not to the installation: a
+# per-machine uninstall leaves every user's settings, as Windows programs do.
+USER_SETTINGS = "[hkey_current_user\\software\\kavrin"
+
+
 def mentions(codes, exports):
     needles = ["kavrin"] + [n.lower() for c in codes for n in (c.strip("{}"), packed(c))]
     for export in exports:
@@ -79,6 +84,8 @@ def mentions(codes, exports):
         for line in open(export, encoding="utf-16").read().splitlines():
             if line.startswith("["):
                 key = line
+            if key.lower().rstrip("]").split("\\")[:3] == USER_SETTINGS.split("\\"):
+                continue
             if any(n in line.lower() for n in needles):
                 print(key, line if line != key else "", sep="\t")
 
