@@ -3,6 +3,7 @@
 // the text the window's output field would hold, followed by one line feed.
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -15,8 +16,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "delay/choices.h"
 #include "delay/compute.h"
-#include "delay/format_words.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -34,6 +35,51 @@ constexpr int ExitComputeError = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitWriteError = 3;
 
+/// `parts` with `separator` between them.
+std::string Joined(const std::vector<std::string>& parts, const std::string& separator)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+/// The usage lines of a usage error, the choices' options among them.
+std::string Usage()
+{
+    std::vector<std::string> parts = {"[-f MHZ]", "[-d MS]", "[-l LABEL]", "[-c COUNTER]",
+                                      "[--count-call-return]"};
+    for (const kavrin::Choice& choice : kavrin::Choices)
+    {
+        std::vector<std::string> words;
+        for (const kavrin::ChoiceWord& entry : choice.words)
+            words.emplace_back(entry.word);
+        parts.push_back("[--" + std::string(choice.key) +
+                        (words.empty() ? "" : " " + Joined(words, "|")) + "]");
+    }
+    parts.emplace_back("[--json]");
+    // Wrapped before 100 columns, the later lines indented under the first option.
+    const std::string start = "Usage: kavrin-cli ";
+    std::string text = start;
+    std::size_t column = start.size();
+    for (const std::string& part : parts)
+    {
+        if (column > start.size() && column + 1 + part.size() > 99)
+        {
+            text += "\n" + std::string(start.size(), ' ');
+            column = start.size();
+        }
+        else if (column > start.size())
+        {
+            text += ' ';
+            ++column;
+        }
+        text += part;
+        column += part.size();
+    }
+    return text + "\n";
+}
+
 struct Options
 {
     kavrin::ComputeInput input;
@@ -41,32 +87,32 @@ struct Options
     bool json = false;
 };
 
-/// An option that takes one of `words`, in any letter case, and nothing else (no numbers).
-/// Help shows it as "--name {word,word}=default".
-template <typename Value, std::size_t N>
-void AddWordOption(CLI::App& app, const std::string& name, Value& target,
-                   const kavrin::FormatWord<Value> (&words)[N], const std::string& help)
+/// The choice's option: a flag, or one of its words in any letter case and nothing else (no
+/// numbers), which help shows as "--key {word,word}=default".
+void AddChoiceOption(CLI::App& app, const kavrin::Choice& choice, kavrin::RoutineFormat& format)
 {
+    const std::string name = "--" + std::string(choice.key);
+    if (choice.IsFlag())
+    {
+        app.add_flag_function(
+            name, [&choice, &format](std::int64_t count) { choice.set(format, count > 0); },
+            choice.cliHelp);
+        return;
+    }
     std::vector<std::string> names;
-    for (const auto& entry : words)
+    for (const kavrin::ChoiceWord& entry : choice.words)
         names.emplace_back(entry.word);
-    std::string typeName = "{";
-    for (const std::string& word : names)
-        typeName += (typeName.size() > 1 ? "," : "") + word;
-    typeName += "}";
-    const std::string defaultWord(kavrin::WordOfValue(words, target));
     app.add_option_function<std::string>(
            name,
-           [&target, &words](const std::string& word)
+           [&choice, &format](const std::string& word)
            {
                // The check below has turned the word into its listed spelling.
-               if (auto value = kavrin::ValueOfWord(words, word))
-                   target = *value;
+               kavrin::SetWord(choice, format, word);
            },
-           help)
+           choice.cliHelp)
         ->transform(CLI::IsMember(names, CLI::ignore_case).description(""))
-        ->type_name(typeName)
-        ->default_str(defaultWord);
+        ->type_name("{" + Joined(names, ",") + "}")
+        ->default_str(std::string(kavrin::WordIn(choice, format)));
 }
 
 void DefineOptions(CLI::App& app, Options& options)
@@ -80,18 +126,8 @@ void DefineOptions(CLI::App& app, Options& options)
         ->capture_default_str();
     app.add_flag("--count-call-return", in.countCallReturn,
                  "Count the CALL that reaches the routine and its RETURN in the delay");
-    AddWordOption(app, "--syntax", options.format.syntax, kavrin::SyntaxWords,
-                  "Layout: classic (as the window shows it) or gputils (for gpasm)");
-    AddWordOption(app, "--filler", options.format.filler, kavrin::FillerWords,
-                  "Cycles the loops leave over: goto (two-cycle jumps, as the window shows them) "
-                  "or loop (short loops on the routine's counters, at most 12 instructions)");
-    AddWordOption(app, "--core", options.format.core, kavrin::CoreWords,
-                  "PIC core: baseline (ends in RETLW 0), midrange (also enhanced midrange) or "
-                  "pic18 (BRA for the jumps)");
-    app.add_flag(
-        "--times-w", options.format.timesW,
-        "Wait W times the delay, W being the W register at the CALL (0 for 256); the units "
-        "left are counted in COUNTER followed by W (CNTW)");
+    for (const kavrin::Choice& choice : kavrin::Choices)
+        AddChoiceOption(app, choice, options.format);
     app.add_flag("--json", options.json, "Print the plan and the routine as one JSON object");
     app.set_version_flag("--version", "kavrin-cli " KAVRIN_VERSION);
     app.footer("Exit codes:\n"
@@ -114,8 +150,8 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
         {"pad_cycles", plan.PadCycles},
         {"approx_delay_ms", plan.ApproxDelayMs},
         {"error_percent", routine.errorPercent},
-        {"filler", std::string(kavrin::WordOfValue(kavrin::FillerWords, format.filler))},
-        {"core", std::string(kavrin::WordOfValue(kavrin::CoreWords, format.core))},
+        {"filler", std::string(kavrin::WordIn(kavrin::ChoiceOf("filler"), format))},
+        {"core", std::string(kavrin::WordIn(kavrin::ChoiceOf("core"), format))},
     };
     if (format.timesW)
     {
@@ -236,10 +272,7 @@ int main(int argc, char** argv)
     catch (const CLI::ParseError& error)
     {
         std::cerr << "kavrin-cli: " << error.what() << "\n"
-                  << "Usage: kavrin-cli [-f MHZ] [-d MS] [-l LABEL] [-c COUNTER] "
-                     "[--count-call-return] [--syntax classic|gputils] [--filler goto|loop]\n"
-                     "                  [--core baseline|midrange|pic18] [--times-w] [--json]\n"
-                  << "Run with --help for more information.\n";
+                  << Usage() << "Run with --help for more information.\n";
         return ExitUsage;
     }
     return Run(options);

@@ -61,6 +61,12 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     routine.errorPercent = ErrorPercent(routine.plan, *delay);
     routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, format);
     routine.words = RoutineWords(routine.plan, format);
+    routine.fillerInstructions = PlanFiller(routine.plan.PadCycles, format.filler).Words();
+    RoutineFormat loopFormat = format;
+    loopFormat.filler = FillerKind::Loop;
+    routine.loopWords = RoutineWords(routine.plan, loopFormat);
+    routine.offersLoopFiller =
+        format.filler == FillerKind::Goto && routine.fillerInstructions > LoopHintInstructions;
     return routine;
 }
 } // namespace kavrin

@@ -26,9 +26,17 @@ struct DelayRoutine
     DelayPlan plan;
     double delayMs = 0;
     double errorPercent = 0;
-    std::string text;       ///< the routine, ending in its return without a line feed
-    std::int32_t words = 0; ///< instruction words of the routine
+    std::string text;                    ///< the routine, ending in its return without a line feed
+    std::int32_t words = 0;              ///< instruction words of the routine
+    std::int32_t fillerInstructions = 0; ///< instructions of its filler
+    std::int32_t loopWords = 0;          ///< words of the same routine with the loop filler
+    /// The goto filler takes more than LoopHintInstructions: the loop filler would be shorter,
+    /// and the window and the page say so.
+    bool offersLoopFiller = false;
 };
+
+/// The longest goto filler, in instructions, that the window and the page take without a hint.
+inline constexpr std::int32_t LoopHintInstructions = 12;
 
 /// The first failed test of a computation: the message to show, in Czech.
 struct ComputeError
