@@ -9,6 +9,11 @@ namespace
 constexpr std::string_view FlagWords[] = {"0", "1"};
 } // namespace
 
+const char* DelayCaption(const RoutineFormat& /*format*/)
+{
+    return N_("Doba zpoždění [ms]");
+}
+
 const Choice* FindChoice(std::string_view key)
 {
     for (const Choice& choice : Choices)

@@ -127,6 +127,9 @@ inline constexpr Choice Choices[] = {
      detail::SetFormatField<&RoutineFormat::timesW>},
 };
 
+/// The caption of the delay field for the choices in `format` (a message id).
+const char* DelayCaption(const RoutineFormat& format);
+
 /// The choice kavrin-cli calls "--KEY", or none.
 const Choice* FindChoice(std::string_view key);
 /// The choice called `key`, which must exist.
