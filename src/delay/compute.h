@@ -49,6 +49,7 @@ using ComputeResult = std::variant<DelayRoutine, ComputeError>;
 /// Runs the tests in the user's order (frequency, delay, counter name, label name, plan) and
 /// stops at the first failure; otherwise plans and writes the routine in `format`. With
 /// `format.timesW` the plan is one unit's body (`PlanUnitBody`), and a delay too short for the
-/// unit loop is too small.
+/// unit loop is too small. With `format.watchdog` the plan is that of a routine that clears the
+/// watchdog.
 ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& format = {});
 } // namespace kavrin

@@ -6,22 +6,33 @@ namespace kavrin
 {
 namespace
 {
-// Cycles and instructions of the pieces (midrange timing; the other cores keep it).
-constexpr std::int32_t FreeLoopCycles = 767; // 255 passes of DECFSZ + jump (3), the last skips (2)
-constexpr std::int32_t FreeLoopWords = 2;
-constexpr std::int32_t CountedLoopWords = 4;
-constexpr std::int32_t NestedLoopWords = 6;
 constexpr int MaxCount = 255;
 
-constexpr std::int32_t CountedLoopCycles(int count)
+/// Cycles and instructions of the pieces (midrange timing; the other cores keep it), plain and
+/// with a CLRWDT at the start of every countdown pass.
+struct PieceCosts
 {
-    return 3 * count + 1;
-}
-/// One pass of the nested loop: a full countdown of counter 1, then DECFSZ and the jump back.
-constexpr std::int32_t NestedPassCycles = FreeLoopCycles + 3;
-constexpr std::int32_t NestedLoopCycles(int count)
+    std::int32_t countdownPass;  ///< one pass of DECFSZ and the jump back (CLRWDT too)
+    std::int32_t freeLoopCycles; ///< 255 passes and the last one, which skips
+    std::int32_t freeLoopWords;
+    std::int32_t countedLoopWords;
+    std::int32_t nestedLoopWords;
+
+    constexpr std::int32_t CountedLoopCycles(int count) const { return countdownPass * count + 1; }
+    /// One pass of the nested loop: a full countdown of counter 1, then DECFSZ and the jump back.
+    constexpr std::int32_t NestedPassCycles() const { return freeLoopCycles + 3; }
+    constexpr std::int32_t NestedLoopCycles(int count) const
+    {
+        return NestedPassCycles() * count + 1;
+    }
+};
+
+constexpr PieceCosts PlainPieces{3, 767, 2, 4, 6};
+constexpr PieceCosts ClearingPieces{4, 1023, 3, 5, 7};
+
+const PieceCosts& PiecesOf(bool clearsWatchdog)
 {
-    return NestedPassCycles * count + 1;
+    return clearsWatchdog ? ClearingPieces : PlainPieces;
 }
 
 // How many free loops, and nested counts below the largest that fits, are tried: each one more
@@ -36,23 +47,46 @@ FillerPlan GotoFiller(std::int32_t cycles)
     return plan;
 }
 
-// Free loops, at most one counted loop, then two-cycle jumps and a nop. A larger count never
-// leaves more jumps, so the counted loop takes the largest count that fits.
-FillerPlan RestFiller(std::int32_t cycles)
+/// Jumps in groups, each followed by a CLRWDT: the fewest groups that hold the cycles, one more
+/// when their number and the cycles differ in parity (a CLRWDT is one cycle, a jump two).
+FillerPlan ClearingJumps(std::int32_t cycles)
 {
-    FillerPlan best = GotoFiller(cycles);
-    for (int freeLoops = 0; freeLoops <= Alternatives && freeLoops * FreeLoopCycles <= cycles;
+    FillerPlan plan;
+    plan.clearsWatchdog = true;
+    if (cycles == 0)
+        return plan;
+    constexpr std::int32_t group = 2 * MaxJumpsPerClear + 1;
+    std::int32_t clears = (cycles + group - 1) / group;
+    if ((cycles - clears) % 2 != 0)
+        ++clears;
+    plan.clears = clears;
+    plan.twoCycles = (cycles - clears) / 2;
+    return plan;
+}
+
+FillerPlan Jumps(std::int32_t cycles, bool clearsWatchdog)
+{
+    return clearsWatchdog ? ClearingJumps(cycles) : GotoFiller(cycles);
+}
+
+// Free loops, at most one counted loop, then jumps. A larger count never leaves more jumps, so
+// the counted loop takes the largest count that fits.
+FillerPlan RestFiller(std::int32_t cycles, bool clearsWatchdog)
+{
+    const PieceCosts& costs = PiecesOf(clearsWatchdog);
+    FillerPlan best = Jumps(cycles, clearsWatchdog);
+    for (int freeLoops = 0; freeLoops <= Alternatives && freeLoops * costs.freeLoopCycles <= cycles;
          ++freeLoops)
     {
-        const std::int32_t rest = cycles - freeLoops * FreeLoopCycles;
-        FillerPlan jumps = GotoFiller(rest);
+        const std::int32_t rest = cycles - freeLoops * costs.freeLoopCycles;
+        FillerPlan jumps = Jumps(rest, clearsWatchdog);
         jumps.freeLoops = freeLoops;
         if (jumps.Words() < best.Words())
             best = jumps;
-        const int count = std::min(MaxCount, (rest - 1) / 3);
+        const int count = std::min(MaxCount, (rest - 1) / costs.countdownPass);
         if (count < 1)
             continue;
-        FillerPlan counted = GotoFiller(rest - CountedLoopCycles(count));
+        FillerPlan counted = Jumps(rest - costs.CountedLoopCycles(count), clearsWatchdog);
         counted.freeLoops = freeLoops;
         counted.countedLoop = count;
         if (counted.Words() < best.Words())
@@ -61,13 +95,15 @@ FillerPlan RestFiller(std::int32_t cycles)
     return best;
 }
 
-FillerPlan LoopFiller(std::int32_t cycles)
+FillerPlan LoopFiller(std::int32_t cycles, bool clearsWatchdog)
 {
-    FillerPlan best = RestFiller(cycles);
-    const int largest = cycles > 0 ? std::min(MaxCount, (cycles - 1) / NestedPassCycles) : 0;
+    const PieceCosts& costs = PiecesOf(clearsWatchdog);
+    FillerPlan best = RestFiller(cycles, clearsWatchdog);
+    const int largest =
+        cycles > 0 ? std::min(MaxCount, (cycles - 1) / costs.NestedPassCycles()) : 0;
     for (int count = largest; count >= 1 && count >= largest - Alternatives; --count)
     {
-        FillerPlan plan = RestFiller(cycles - NestedLoopCycles(count));
+        FillerPlan plan = RestFiller(cycles - costs.NestedLoopCycles(count), clearsWatchdog);
         plan.nestedCount = count;
         if (plan.Words() < best.Words())
             best = plan;
@@ -78,14 +114,15 @@ FillerPlan LoopFiller(std::int32_t cycles)
 
 std::int32_t FillerPlan::Words() const
 {
-    return (nestedCount > 0 ? NestedLoopWords : 0) + freeLoops * FreeLoopWords +
-           (countedLoop > 0 ? CountedLoopWords : 0) + twoCycles + (oneCycle ? 1 : 0);
+    const PieceCosts& costs = PiecesOf(clearsWatchdog);
+    return (nestedCount > 0 ? costs.nestedLoopWords : 0) + freeLoops * costs.freeLoopWords +
+           (countedLoop > 0 ? costs.countedLoopWords : 0) + twoCycles + (oneCycle ? 1 : 0) + clears;
 }
 
-FillerPlan PlanFiller(std::int32_t cycles, FillerKind kind)
+FillerPlan PlanFiller(std::int32_t cycles, FillerKind kind, bool clearsWatchdog)
 {
-    // One planner per kind, in the order of FillerKind.
-    constexpr FillerPlan (*planners[])(std::int32_t) = {GotoFiller, LoopFiller};
-    return planners[static_cast<int>(kind)](cycles);
+    if (kind == FillerKind::Goto)
+        return Jumps(cycles, clearsWatchdog);
+    return LoopFiller(cycles, clearsWatchdog);
 }
 } // namespace kavrin

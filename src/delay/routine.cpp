@@ -1,5 +1,6 @@
 #include "routine.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include <fmt/format.h>
@@ -74,7 +75,15 @@ Operands OperandsOf(const LayoutForm& layout, const CoreForm& core)
     return operands;
 }
 
-constexpr std::string_view NopFiller = "\tnop\n"; // one cycle
+constexpr std::string_view NopFiller = "\tnop\n";      // one cycle
+constexpr std::string_view ClearFiller = "\tCLRWDT\n"; // one cycle, clears the watchdog
+
+/// {cN}: the CLRWDT that starts each pass of an innermost countdown in a routine that clears
+/// the watchdog, indented by N tabs like the DECFSZ after it; nothing otherwise.
+std::string PassClear(bool clears, int tabs)
+{
+    return clears ? std::string(static_cast<std::size_t>(tabs), '\t') + "CLRWDT\n" : std::string();
+}
 
 // The loop blocks, after the routine's label.
 constexpr std::string_view TwoLevelBlock = "\tMOVLW\tD'{outer}'\n"
@@ -83,6 +92,7 @@ constexpr std::string_view TwoLevelBlock = "\tMOVLW\tD'{outer}'\n"
                                            "\t\tMOVLW\tD'{inner}'\n"
                                            "\t\tMOVWF\t{counter}1{mw}\n"
                                            "{l2}{label}_LOOP2\n"
+                                           "{c3}"
                                            "\t\t\tDECFSZ\t{counter}1{df}\n"
                                            "\t\t{jump}\t{label}_LOOP2\n"
                                            "\tDECFSZ\t{counter}2{df}\n"
@@ -97,6 +107,7 @@ constexpr std::string_view ThreeLevelBlock = "\tMOVLW\tD'{outer}'\n"
                                              "\t\t\tMOVLW\tD'{inner}'\n"
                                              "\t\t\tMOVWF\t{counter}1{mw}\n"
                                              "{l3}{label}_LOOP3\n"
+                                             "{c4}"
                                              "\t\t\t\tDECFSZ\t{counter}1{df}\n"
                                              "\t\t\t{jump}\t{label}_LOOP3\n"
                                              "\t\tDECFSZ\t{counter}2{df}\n"
@@ -117,6 +128,7 @@ constexpr FillerLoop NestedLoop{"\tMOVLW\tD'{count}'\n"
                                 "\tMOVWF\t{counter}2{mw}\n"
                                 "{l1}{label}_PAD{a}\n"
                                 "{l2}{label}_PAD{b}\n"
+                                "{c3}"
                                 "\t\t\tDECFSZ\t{counter}1{df}\n"
                                 "\t\t{jump}\t{label}_PAD{b}\n"
                                 "\tDECFSZ\t{counter}2{df}\n"
@@ -125,6 +137,7 @@ constexpr FillerLoop NestedLoop{"\tMOVLW\tD'{count}'\n"
 
 // Counter 1 counting 256 passes from zero.
 constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}\n"
+                              "{c2}"
                               "\t\tDECFSZ\t{counter}1{df}\n"
                               "\t{jump}\t{label}_PAD{a}\n",
                               1};
@@ -132,6 +145,7 @@ constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}\n"
 constexpr FillerLoop CountedLoop{"\tMOVLW\tD'{count}'\n"
                                  "\tMOVWF\t{counter}1{mw}\n"
                                  "{l1}{label}_PAD{a}\n"
+                                 "{c2}"
                                  "\t\tDECFSZ\t{counter}1{df}\n"
                                  "\t{jump}\t{label}_PAD{a}\n",
                                  1};
@@ -144,6 +158,8 @@ constexpr std::string_view UnitLoopEnd = "\tDECFSZ\t{units}{df}\n"
 // With CALL and RETURN counted, every unit but the last leaves the loop for the tail below.
 constexpr std::string_view UnitLoopEndToTail = "\tDECFSZ\t{units}{df}\n"
                                                "\t{jump}\t{label}_NEXT\n";
+// In a routine that clears the watchdog the tail's two cycles clear it too.
+constexpr std::string_view ClearingTwoCycles = "CLRWDT\n\tnop";
 constexpr std::string_view UnitTail = "\n"
                                       "{l1}{label}_NEXT\n"
                                       "\t{two}\n"
@@ -157,11 +173,14 @@ struct Writer
     const LayoutForm& layout;
     const CoreForm& core;
     const Operands operands;
+    const bool clears; // the routine clears the watchdog
     int padLabels = 0; // filler loop labels written so far
 
-    /// The header comment and the empty line after it; with W units, a second line says so.
-    void Header(const DelayPlan& plan, double delayMs, bool timesW)
+    /// The header comment and the empty line after it; with W units, a line says so, and in a
+    /// routine that clears the watchdog, a line gives its longest run between two clears.
+    void Header(const DelayPlan& plan, double delayMs, const RoutineFormat& format)
     {
+        const bool timesW = format.timesW;
         // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
         fmt::format_to(std::back_inserter(out),
                        "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n", plan.ApproxDelayMs,
@@ -171,6 +190,16 @@ struct Writer
                        ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
                        : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and "
                          "RETURN\n";
+        if (clears)
+        {
+            const std::int64_t bound = WatchdogBound(plan, format);
+            // The cycle's length from the reached delay, so the time follows the delay line.
+            const long double us =
+                static_cast<long double>(plan.ApproxDelayMs) * 1000 * bound / plan.CycleCount;
+            fmt::format_to(std::back_inserter(out),
+                           "; Clears the watchdog at least every {} cycles ({:.5f} [us])\n", bound,
+                           static_cast<double>(us));
+        }
         out += '\n';
     }
 
@@ -186,7 +215,8 @@ struct Writer
         fmt::format_to(std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
                        fmt::arg("units", UnitsCounterName(counter)), fmt::arg("mw", operands.mw),
                        fmt::arg("df", operands.df), fmt::arg("jump", core.jump),
-                       fmt::arg("two", core.twoCycles), fmt::arg("l1", layout.labelIndent[0]));
+                       fmt::arg("two", clears ? ClearingTwoCycles : core.twoCycles),
+                       fmt::arg("l1", layout.labelIndent[0]));
     }
 
     void LoopBlock(const DelayPlan& plan)
@@ -198,8 +228,8 @@ struct Writer
                        fmt::arg("inner", plan.InnerCount), fmt::arg("jump", core.jump),
                        fmt::arg("mw", operands.mw), fmt::arg("df", operands.df),
                        fmt::arg("df3", operands.df3), fmt::arg("l1", layout.labelIndent[0]),
-                       fmt::arg("l2", layout.labelIndent[1]),
-                       fmt::arg("l3", layout.labelIndent[2]));
+                       fmt::arg("l2", layout.labelIndent[1]), fmt::arg("l3", layout.labelIndent[2]),
+                       fmt::arg("c3", PassClear(clears, 3)), fmt::arg("c4", PassClear(clears, 4)));
     }
 
     void Loop(const FillerLoop& loop, int count = 0)
@@ -209,7 +239,8 @@ struct Writer
                        fmt::arg("jump", core.jump), fmt::arg("mw", operands.mw),
                        fmt::arg("df", operands.df), fmt::arg("l1", layout.labelIndent[0]),
                        fmt::arg("l2", layout.labelIndent[1]), fmt::arg("a", padLabels + 1),
-                       fmt::arg("b", padLabels + 2));
+                       fmt::arg("b", padLabels + 2), fmt::arg("c2", PassClear(clears, 2)),
+                       fmt::arg("c3", PassClear(clears, 3)));
         padLabels += loop.labels;
     }
 
@@ -224,6 +255,20 @@ struct Writer
         const std::string twoCycles = fmt::format("\t{}\n", core.twoCycles);
         out.reserve(out.size() + static_cast<std::size_t>(filler.twoCycles) * twoCycles.size() +
                     64);
+        if (filler.clearsWatchdog)
+        {
+            // The jumps in groups, a CLRWDT after each, then the CLRWDTs left alone.
+            std::int32_t jumps = filler.twoCycles;
+            for (std::int32_t group = 0; group < filler.clears; ++group)
+            {
+                const std::int32_t inGroup = std::min(jumps, MaxJumpsPerClear);
+                for (std::int32_t i = 0; i < inGroup; ++i)
+                    out += twoCycles;
+                jumps -= inGroup;
+                out += ClearFiller;
+            }
+            return;
+        }
         for (std::int32_t i = 0; i < filler.twoCycles; ++i)
             out += twoCycles;
         if (filler.oneCycle)
@@ -236,6 +281,90 @@ struct Writer
         out += core.ret;
     }
 };
+
+// The watchdog's view of the routine: each piece of the text as a span of cycles, and where in it
+// the watchdog is cleared. The pieces mirror the texts above, instruction by instruction.
+struct Span
+{
+    std::int64_t length = 0;
+    bool clears = false;      ///< at least one CLRWDT
+    std::int64_t lead = 0;    ///< from the start to the end of the first CLRWDT
+    std::int64_t longest = 0; ///< between the ends of two CLRWDTs in the span
+    std::int64_t trail = 0;   ///< from the end of the last CLRWDT to the end
+};
+
+Span Cycles(std::int64_t cycles)
+{
+    return {cycles, false, 0, 0, 0};
+}
+
+const Span Clear{1, true, 1, 0, 0};
+
+/// `a`, then `b`.
+Span Then(const Span& a, const Span& b)
+{
+    const std::int64_t length = a.length + b.length;
+    if (!a.clears && !b.clears)
+        return Cycles(length);
+    if (!a.clears)
+        return {length, true, a.length + b.lead, b.longest, b.trail};
+    if (!b.clears)
+        return {length, true, a.lead, a.longest, a.trail + b.length};
+    return {length, true, a.lead, std::max({a.longest, b.longest, a.trail + b.lead}), b.trail};
+}
+
+/// `span` `times` times in a row (1 or more): one join of two shows every run between clears.
+Span Repeat(const Span& span, std::int64_t times)
+{
+    if (times == 1)
+        return span;
+    Span twice = Then(span, span);
+    twice.length = span.length * times;
+    return twice;
+}
+
+/// A countdown of `passes` passes around `body`: each but the last ends in the DECFSZ and the
+/// jump back (3 cycles), the last in the DECFSZ that skips the jump (2).
+Span Countdown(const Span& body, std::int64_t passes)
+{
+    const Span last = Then(body, Cycles(2));
+    return passes == 1 ? last : Then(Repeat(Then(body, Cycles(3)), passes - 1), last);
+}
+
+constexpr std::int64_t LoadCycles = 2;   // MOVLW and MOVWF of a count
+constexpr std::int64_t FullPasses = 256; // a countdown from zero
+
+Span LoopBlockSpan(const DelayPlan& plan)
+{
+    const Span pass = plan.ClearsWatchdog ? Clear : Cycles(0);
+    if (plan.Levels == 0)
+        return Cycles(0);
+    Span inner = Countdown(pass, plan.InnerCount);
+    if (plan.Levels == 3)
+        inner = Countdown(Then(Cycles(LoadCycles), inner), plan.MiddleCount);
+    return Then(Cycles(LoadCycles), Countdown(Then(Cycles(LoadCycles), inner), plan.OuterCount));
+}
+
+Span FillerSpan(const FillerPlan& filler)
+{
+    const Span pass = filler.clearsWatchdog ? Clear : Cycles(0);
+    const Span free = Countdown(pass, FullPasses);
+    Span span = Cycles(0);
+    if (filler.nestedCount > 0)
+        span = Then(Cycles(LoadCycles), Countdown(free, filler.nestedCount));
+    for (int i = 0; i < filler.freeLoops; ++i)
+        span = Then(span, free);
+    if (filler.countedLoop > 0)
+        span = Then(span, Then(Cycles(LoadCycles), Countdown(pass, filler.countedLoop)));
+    std::int32_t jumps = filler.twoCycles;
+    for (std::int32_t group = 0; group < filler.clears; ++group)
+    {
+        const std::int32_t inGroup = std::min(jumps, MaxJumpsPerClear);
+        span = Then(span, Then(Cycles(2 * inGroup), Clear));
+        jumps -= inGroup;
+    }
+    return Then(span, Cycles(2 * jumps + (filler.oneCycle ? 1 : 0)));
+}
 } // namespace
 
 double ErrorPercent(const DelayPlan& plan, double delayMs)
@@ -255,13 +384,14 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
     out.reserve(512 + 16 * (label.size() + counter.size()));
     const LayoutForm& layout = LayoutOf(format.syntax);
     const CoreForm& core = CoreOf(format.core);
-    Writer writer{out, label, counter, layout, core, OperandsOf(layout, core)};
-    writer.Header(plan, delayMs, format.timesW);
+    Writer writer{out, label, counter, layout, core, OperandsOf(layout, core), plan.ClearsWatchdog};
+    writer.Header(plan, delayMs, format);
     writer.Label();
     if (format.timesW)
         writer.Unit(UnitLoopHead);
-    writer.LoopBlock(plan);
-    writer.Filler(PlanFiller(plan.PadCycles, format.filler));
+    if (plan.Levels > 0)
+        writer.LoopBlock(plan);
+    writer.Filler(PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog));
     const bool tail = format.timesW && plan.CallReturnCounted;
     if (format.timesW)
         writer.Unit(tail ? UnitLoopEndToTail : UnitLoopEnd);
@@ -273,8 +403,11 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
 
 std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler)
 {
-    // Each loop level: MOVLW, MOVWF, DECFSZ and the jump back; then the filler and the return.
-    return 4 * plan.Levels + PlanFiller(plan.PadCycles, filler).Words() + 1;
+    // Each loop level: MOVLW, MOVWF, DECFSZ and the jump back, the innermost's CLRWDT; then the
+    // filler and the return.
+    const std::int32_t clear = plan.ClearsWatchdog && plan.Levels > 0 ? 1 : 0;
+    return 4 * plan.Levels + clear +
+           PlanFiller(plan.PadCycles, filler, plan.ClearsWatchdog).Words() + 1;
 }
 
 std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
@@ -282,7 +415,36 @@ std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
     const std::int32_t once = RoutineWords(plan, format.filler);
     if (!format.timesW)
         return once;
-    // MOVWF, the units counter's DECFSZ and jump; the tail's two-cycle word and jump back.
-    return once + 3 + (plan.CallReturnCounted ? 2 : 0);
+    // MOVWF, the units counter's DECFSZ and jump; the tail's two-cycle word (CLRWDT and nop in
+    // a routine that clears the watchdog) and jump back.
+    const std::int32_t tail = plan.CallReturnCounted ? (plan.ClearsWatchdog ? 3 : 2) : 0;
+    return once + 3 + tail;
+}
+
+std::int64_t WatchdogBound(const DelayPlan& plan, const RoutineFormat& format)
+{
+    const Span call = Cycles(2);
+    const Span ret = Cycles(2);
+    const Span body =
+        Then(LoopBlockSpan(plan),
+             FillerSpan(PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog)));
+    Span whole;
+    if (!format.timesW)
+        whole = Then(Then(call, body), ret);
+    else
+    {
+        // Two units show every run between clears that any W has: the entry (the CALL and the
+        // MOVWF) before the first, the way from one unit to the next, and the skip and the return
+        // after the last.
+        const Span entry = Cycles(2 + 1);
+        const Span tail = plan.ClearsWatchdog ? Then(Clear, Cycles(1)) : Cycles(2);
+        const Span next =
+            plan.CallReturnCounted ? Then(Then(Cycles(3), tail), Cycles(2)) : Cycles(3);
+        const Span last = Then(Cycles(2), ret);
+        whole = Then(Then(Then(entry, Then(body, next)), body), last);
+    }
+    if (!whole.clears)
+        return whole.length;
+    return std::max({whole.lead, whole.longest, whole.trail});
 }
 } // namespace kavrin

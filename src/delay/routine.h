@@ -42,7 +42,14 @@ struct RoutineFormat
     /// The routine waits W units of the delay, W being the value in the W register at the CALL
     /// (0 for 256 units); the plan is then the body of one unit, from `PlanUnitBody`.
     bool timesW = false;
+    /// The routine clears the watchdog (CLRWDT) so often that at most `MaxWatchdogBound` cycles
+    /// pass between two clears, from the CALL to the RETURN; it is planned with
+    /// `PlanDelay(..., true)`, whose plan says so (`DelayPlan::ClearsWatchdog`).
+    bool watchdog = false;
 };
+
+/// The longest run of cycles between two CLRWDTs that a routine clearing the watchdog may have.
+inline constexpr std::int64_t MaxWatchdogBound = 16;
 
 /// The counter that holds the units left in a routine that waits W units: the counter base
 /// followed by "W", which never meets the loop counters (the base followed by a digit) nor the
@@ -64,4 +71,11 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
 std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format);
 /// Instruction words of a routine that waits once: loop block, filler and return.
 std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler);
+
+/// The longest run of cycles in that routine from the end of one CLRWDT to the end of the next,
+/// counted from the first cycle of the CALL to the last of the RETURN (the caller clears the
+/// watchdog just before the CALL and after the return); with W units, over every W. For a
+/// routine that clears the watchdog it is at most MaxWatchdogBound; for one that does not, the
+/// whole call.
+std::int64_t WatchdogBound(const DelayPlan& plan, const RoutineFormat& format);
 } // namespace kavrin
