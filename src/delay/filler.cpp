@@ -30,7 +30,7 @@ struct PieceCosts
 constexpr PieceCosts PlainPieces{3, 767, 2, 4, 6};
 constexpr PieceCosts ClearingPieces{4, 1023, 3, 5, 7};
 
-const PieceCosts& PiecesOf(bool clearsWatchdog)
+constexpr const PieceCosts& PiecesOf(bool clearsWatchdog)
 {
     return clearsWatchdog ? ClearingPieces : PlainPieces;
 }
@@ -69,43 +69,55 @@ FillerPlan Jumps(std::int32_t cycles, bool clearsWatchdog)
     return clearsWatchdog ? ClearingJumps(cycles) : GotoFiller(cycles);
 }
 
+// The loop filler's planners take the kind of filler as a template argument, so that each keeps
+// its costs as constants.
+
+template <bool Clears> std::int32_t WordsOf(const FillerPlan& plan)
+{
+    constexpr PieceCosts costs = PiecesOf(Clears);
+    return (plan.nestedCount > 0 ? costs.nestedLoopWords : 0) +
+           plan.freeLoops * costs.freeLoopWords +
+           (plan.countedLoop > 0 ? costs.countedLoopWords : 0) + plan.twoCycles +
+           (plan.oneCycle ? 1 : 0) + plan.clears;
+}
+
 // Free loops, at most one counted loop, then jumps. A larger count never leaves more jumps, so
 // the counted loop takes the largest count that fits.
-FillerPlan RestFiller(std::int32_t cycles, bool clearsWatchdog)
+template <bool Clears> FillerPlan RestFiller(std::int32_t cycles)
 {
-    const PieceCosts& costs = PiecesOf(clearsWatchdog);
-    FillerPlan best = Jumps(cycles, clearsWatchdog);
+    constexpr PieceCosts costs = PiecesOf(Clears);
+    FillerPlan best = Jumps(cycles, Clears);
     for (int freeLoops = 0; freeLoops <= Alternatives && freeLoops * costs.freeLoopCycles <= cycles;
          ++freeLoops)
     {
         const std::int32_t rest = cycles - freeLoops * costs.freeLoopCycles;
-        FillerPlan jumps = Jumps(rest, clearsWatchdog);
+        FillerPlan jumps = Jumps(rest, Clears);
         jumps.freeLoops = freeLoops;
-        if (jumps.Words() < best.Words())
+        if (WordsOf<Clears>(jumps) < WordsOf<Clears>(best))
             best = jumps;
         const int count = std::min(MaxCount, (rest - 1) / costs.countdownPass);
         if (count < 1)
             continue;
-        FillerPlan counted = Jumps(rest - costs.CountedLoopCycles(count), clearsWatchdog);
+        FillerPlan counted = Jumps(rest - costs.CountedLoopCycles(count), Clears);
         counted.freeLoops = freeLoops;
         counted.countedLoop = count;
-        if (counted.Words() < best.Words())
+        if (WordsOf<Clears>(counted) < WordsOf<Clears>(best))
             best = counted;
     }
     return best;
 }
 
-FillerPlan LoopFiller(std::int32_t cycles, bool clearsWatchdog)
+template <bool Clears> FillerPlan LoopFiller(std::int32_t cycles)
 {
-    const PieceCosts& costs = PiecesOf(clearsWatchdog);
-    FillerPlan best = RestFiller(cycles, clearsWatchdog);
+    constexpr PieceCosts costs = PiecesOf(Clears);
+    FillerPlan best = RestFiller<Clears>(cycles);
     const int largest =
         cycles > 0 ? std::min(MaxCount, (cycles - 1) / costs.NestedPassCycles()) : 0;
     for (int count = largest; count >= 1 && count >= largest - Alternatives; --count)
     {
-        FillerPlan plan = RestFiller(cycles - costs.NestedLoopCycles(count), clearsWatchdog);
+        FillerPlan plan = RestFiller<Clears>(cycles - costs.NestedLoopCycles(count));
         plan.nestedCount = count;
-        if (plan.Words() < best.Words())
+        if (WordsOf<Clears>(plan) < WordsOf<Clears>(best))
             best = plan;
     }
     return best;
@@ -114,15 +126,13 @@ FillerPlan LoopFiller(std::int32_t cycles, bool clearsWatchdog)
 
 std::int32_t FillerPlan::Words() const
 {
-    const PieceCosts& costs = PiecesOf(clearsWatchdog);
-    return (nestedCount > 0 ? costs.nestedLoopWords : 0) + freeLoops * costs.freeLoopWords +
-           (countedLoop > 0 ? costs.countedLoopWords : 0) + twoCycles + (oneCycle ? 1 : 0) + clears;
+    return clearsWatchdog ? WordsOf<true>(*this) : WordsOf<false>(*this);
 }
 
 FillerPlan PlanFiller(std::int32_t cycles, FillerKind kind, bool clearsWatchdog)
 {
     if (kind == FillerKind::Goto)
         return Jumps(cycles, clearsWatchdog);
-    return LoopFiller(cycles, clearsWatchdog);
+    return clearsWatchdog ? LoopFiller<true>(cycles) : LoopFiller<false>(cycles);
 }
 } // namespace kavrin

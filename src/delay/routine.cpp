@@ -80,9 +80,10 @@ constexpr std::string_view ClearFiller = "\tCLRWDT\n"; // one cycle, clears the 
 
 /// {cN}: the CLRWDT that starts each pass of an innermost countdown in a routine that clears
 /// the watchdog, indented by N tabs like the DECFSZ after it; nothing otherwise.
-std::string PassClear(bool clears, int tabs)
+std::string_view PassClear(bool clears, int tabs)
 {
-    return clears ? std::string(static_cast<std::size_t>(tabs), '\t') + "CLRWDT\n" : std::string();
+    constexpr std::string_view Indented = "\t\t\t\tCLRWDT\n";
+    return clears ? Indented.substr(static_cast<std::size_t>(4 - tabs)) : std::string_view();
 }
 
 // The loop blocks, after the routine's label.

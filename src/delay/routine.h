@@ -76,6 +76,6 @@ std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler);
 /// counted from the first cycle of the CALL to the last of the RETURN (the caller clears the
 /// watchdog just before the CALL and after the return); with W units, over every W. For a
 /// routine that clears the watchdog it is at most MaxWatchdogBound; for one that does not, the
-/// whole call.
+/// whole call (with W units, a call of two units).
 std::int64_t WatchdogBound(const DelayPlan& plan, const RoutineFormat& format);
 } // namespace kavrin
