@@ -182,7 +182,7 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
          {"--count-call-return", "--syntax {classic,gputils}=classic", "--filler {goto,loop}=goto",
-          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW",
+          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW", "--watchdog",
           "3  the output could not be written"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     const RunResult version = RunCli({"--version"});
@@ -270,6 +270,30 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
          "midrange",
          1 + 12 + 11 + 2 + 1 + 2,
          0},
+        // Clearing the watchdog: the innermost loop's CLRWDT, 2 filler cycles as two CLRWDTs.
+        {"1000",
+         {"--watchdog"},
+         {{}, {}, kavrin::PicCore::Midrange, false, true},
+         "goto",
+         "midrange",
+         12 + 1 + 2 + 1,
+         -1},
+        // 8 cycles: the filler alone, three jumps and two CLRWDTs.
+        {"0.008",
+         {"--watchdog"},
+         {{}, {}, kavrin::PicCore::Midrange, false, true},
+         "goto",
+         "midrange",
+         5 + 1,
+         -1},
+        // The tail's two cycles as CLRWDT and nop.
+        {"1",
+         {"--times-w", "--count-call-return", "--watchdog", "--filler", "loop"},
+         {{}, kavrin::FillerKind::Loop, kavrin::PicCore::Midrange, true, true},
+         "loop",
+         "midrange",
+         1 + 8 + 1 + 2 + 2 + 1 + 3,
+         0},
     };
     for (const auto& c : cases)
     {
@@ -286,7 +310,7 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["target_cycles"], routine.plan.TargetCycles);
         EXPECT_EQ(json["levels"], routine.plan.Levels);
         EXPECT_EQ(json["outer"], routine.plan.OuterCount);
-        if (routine.plan.Levels == 2)
+        if (routine.plan.Levels != 3)
             EXPECT_TRUE(json["middle"].is_null());
         else
             EXPECT_EQ(json["middle"], routine.plan.MiddleCount);
@@ -298,6 +322,15 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["filler"], c.filler);
         EXPECT_EQ(json["core"], c.core);
         EXPECT_EQ(json["words"], c.words);
+        if (c.format.watchdog)
+        {
+            EXPECT_EQ(json["watchdog"], true);
+            EXPECT_EQ(json["watchdog_bound_cycles"], kavrin::WatchdogBound(routine.plan, c.format));
+        }
+        else
+        {
+            EXPECT_FALSE(json.contains("watchdog") || json.contains("watchdog_bound_cycles"));
+        }
         if (c.fixedCycles < 0)
         {
             EXPECT_FALSE(json.contains("times_w") || json.contains("unit_cycles") ||
