@@ -348,7 +348,7 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
                "longest run between clears differs from the bound",
                std::to_string(gap) + " for " + std::to_string(bound));
     else
-        Expect(count.clears == 0 && gap == bound, "a plain routine clears the watchdog");
+        Expect(count.clears == 0, "a plain routine clears the watchdog");
     for (std::size_t i = static_cast<std::size_t>(plan.Levels); i < count.loaded.size(); ++i)
         Expect(InRange(count.loaded[i]), "filler count", std::to_string(count.loaded[i]));
     if (loop)
