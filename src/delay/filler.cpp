@@ -129,6 +129,11 @@ std::int32_t FillerPlan::Words() const
     return clearsWatchdog ? WordsOf<true>(*this) : WordsOf<false>(*this);
 }
 
+std::int32_t FillerPlan::JumpsBeforeClear(std::int32_t clear) const
+{
+    return std::clamp(twoCycles - clear * MaxJumpsPerClear, 0, MaxJumpsPerClear);
+}
+
 FillerPlan PlanFiller(std::int32_t cycles, FillerKind kind, bool clearsWatchdog)
 {
     if (kind == FillerKind::Goto)

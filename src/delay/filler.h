@@ -46,6 +46,8 @@ struct FillerPlan
 
     /// Instruction words of the filler (every filler instruction is one word on every core).
     std::int32_t Words() const;
+    /// The jumps before CLRWDT number `clear` (0 to clears - 1) and after the one before it.
+    std::int32_t JumpsBeforeClear(std::int32_t clear) const;
 };
 
 /// The most jumps (8 cycles) between two CLRWDTs of a filler that clears the watchdog.

@@ -258,14 +258,11 @@ struct Writer
                     64);
         if (filler.clearsWatchdog)
         {
-            // The jumps in groups, a CLRWDT after each, then the CLRWDTs left alone.
-            std::int32_t jumps = filler.twoCycles;
-            for (std::int32_t group = 0; group < filler.clears; ++group)
+            // The jumps in groups, a CLRWDT after each.
+            for (std::int32_t clear = 0; clear < filler.clears; ++clear)
             {
-                const std::int32_t inGroup = std::min(jumps, MaxJumpsPerClear);
-                for (std::int32_t i = 0; i < inGroup; ++i)
+                for (std::int32_t i = 0; i < filler.JumpsBeforeClear(clear); ++i)
                     out += twoCycles;
-                jumps -= inGroup;
                 out += ClearFiller;
             }
             return;
@@ -357,14 +354,13 @@ Span FillerSpan(const FillerPlan& filler)
         span = Then(span, free);
     if (filler.countedLoop > 0)
         span = Then(span, Then(Cycles(LoadCycles), Countdown(pass, filler.countedLoop)));
-    std::int32_t jumps = filler.twoCycles;
-    for (std::int32_t group = 0; group < filler.clears; ++group)
+    if (filler.clearsWatchdog)
     {
-        const std::int32_t inGroup = std::min(jumps, MaxJumpsPerClear);
-        span = Then(span, Then(Cycles(2 * inGroup), Clear));
-        jumps -= inGroup;
+        for (std::int32_t clear = 0; clear < filler.clears; ++clear)
+            span = Then(span, Then(Cycles(2 * filler.JumpsBeforeClear(clear)), Clear));
+        return span;
     }
-    return Then(span, Cycles(2 * jumps + (filler.oneCycle ? 1 : 0)));
+    return Then(span, Cycles(2 * filler.twoCycles + (filler.oneCycle ? 1 : 0)));
 }
 } // namespace
 
