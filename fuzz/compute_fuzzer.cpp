@@ -222,7 +222,7 @@ bool PlainName(const std::string& name)
             return false;
     const std::string upper = kavrin::reference::detail::Upper(name);
     for (const char* mnemonic :
-         {"MOVLW", "MOVWF", "DECFSZ", "GOTO", "BRA", "NOP", "RETURN", "RETLW"})
+         {"MOVLW", "MOVWF", "DECFSZ", "GOTO", "BRA", "NOP", "CLRWDT", "RETURN", "RETLW"})
         if (upper == mnemonic)
             return false;
     return true;
