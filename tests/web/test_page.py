@@ -779,6 +779,11 @@ def test_engine_not_ready(c):
                 expect(warm == [dict(ENGINE_DEFAULTS)], "the warm-up requests: %s" % warm)
                 c.el("delay").send_keys(Keys.ENTER)
                 c.wait(lambda: c.output() == "STUB", "the held engine's routine")
+                # The delay's caption is the engine's for the choices on show, at each change.
+                delay_caption = lambda: c.captions()["delay"]
+                for times_w, caption in ((True, "STUB [ms]"), (False, "Doba zpoždění [ms]")):
+                    c.fill({"times-w": times_w})
+                    c.wait(lambda: delay_caption() == caption, "the delay caption " + caption)
             else:
                 c.wait(lambda: c.error() == "Výpočetní jádro se nepodařilo načíst",
                        "the message that the engine did not load")
