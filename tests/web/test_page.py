@@ -51,8 +51,9 @@ CAPTIONS = {
 }
 # The request the page sends for DEFAULTS.
 ENGINE_DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
-                   "countCallReturn": False, "core": "midrange", "filler": "goto",
-                   "syntax": "classic", "timesW": False}
+                   "countCallReturn": False,
+                   "choices": {"core": "midrange", "filler": "goto", "syntax": "classic",
+                               "times-w": "0"}}
 WORST = {"frequency": "4", "delay": "50005.2455"}
 
 # Each failing input: the page's fields, the same input for kavrin-cli, the engine's message and
@@ -639,9 +640,14 @@ def test_answer_in_sight(c):
         c.browser.cdp("Emulation.clearDeviceMetricsOverride")
 
 
+# Caches other applications of the same origin may keep: a release of the page leaves them.
+OTHER_CACHES = ["workbox-precache-v2", "kavrin", "my-kavrin-notes", "Kavrin-1"]
+
+
 def test_offline(c):
     """Once opened over http, the page opens and computes with its server stopped; a new
-    release's files replace the kept ones, whose cache is deleted."""
+    release's files replace the kept ones, whose cache is deleted, and other applications'
+    caches stay."""
     site = tempfile.mkdtemp(prefix="kavrin-offline-site-")
     server = None
     kept = """navigator.serviceWorker.ready.then(() => caches.keys()).then(arguments[0])"""
@@ -657,6 +663,9 @@ def test_offline(c):
         first = c.driver.execute_async_script(kept)
         build = first[0].partition("kavrin-")[2] if len(first) == 1 else ""
         expect(len(build) >= 16 and '"%s"' % build in worker, "the caches: %s" % first)
+        c.driver.execute_async_script(
+            "Promise.all(arguments[0].map((name) => caches.open(name))).then(() => arguments[1]())",
+            OTHER_CACHES)
         # The next release: another worker, another page.
         with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
             f.write(worker.replace(build, build + "-next"))
@@ -665,8 +674,9 @@ def test_offline(c):
         with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
             f.write(page.replace("<html ", '<html data-release="next" ', 1))
         c.open(url=url)
-        c.wait(lambda: c.driver.execute_async_script(kept) == [first[0] + "-next"],
-               "the next release's cache alone")
+        expected = sorted(OTHER_CACHES + [first[0] + "-next"])
+        c.wait(lambda: sorted(c.driver.execute_async_script(kept)) == expected,
+               "the next release's cache and the other applications' alone")
         server.close()
         server = None
         c.open("#f=4&d=10", url=url)
@@ -769,6 +779,11 @@ def test_engine_not_ready(c):
                 expect(warm == [dict(ENGINE_DEFAULTS)], "the warm-up requests: %s" % warm)
                 c.el("delay").send_keys(Keys.ENTER)
                 c.wait(lambda: c.output() == "STUB", "the held engine's routine")
+                # The delay's caption is the engine's for the choices on show, at each change.
+                delay_caption = lambda: c.captions()["delay"]
+                for times_w, caption in ((True, "STUB [ms]"), (False, "Doba zpoždění [ms]")):
+                    c.fill({"times-w": times_w})
+                    c.wait(lambda: delay_caption() == caption, "the delay caption " + caption)
             else:
                 c.wait(lambda: c.error() == "Výpočetní jádro se nepodařilo načíst",
                        "the message that the engine did not load")
@@ -819,12 +834,18 @@ def test_texts_are_the_catalogues(c):
                 languageCode: $('language').lang};
             for (const e of document.querySelectorAll('body [data-t]'))
                 shown[e.dataset.t] = e.textContent;
+            // The engine's texts (the choices' and the delay's captions) by their message ids.
+            for (const e of document.querySelectorAll('body [data-m]'))
+                shown['m:' + e.dataset.m] = e.textContent;
+            shown.untranslatedOptions = [...document.querySelectorAll('option:not([data-m])')]
+                .map((e) => e.value);
             return shown;""")
         t, following = compiled[lang], languages[(i + 1) % len(languages)]
         expected = {key: t.gettext(texts[key]) for key in shown if key in texts}
+        expected.update({key: t.gettext(key[2:]) for key in shown if key.startswith("m:")})
         expected.update(language=compiled[following].gettext(texts["language"]),
                         languageLabel=compiled[following].gettext(texts["languageLabel"]),
-                        languageCode=following)
+                        languageCode=following, untranslatedOptions=[])
         for key, filler in (("words", "goto"), ("loopWords", "loop")):
             n = json.loads(c.cli(cli_args(dict(WORST, filler=filler)) + ["--json"])[1])["words"]
             if lang not in grouping:  # a language whose digit grouping this test does not know
