@@ -223,8 +223,12 @@ TEST(ParseFieldWholeNumber, TakesDigitsOnlyAndSaturates)
         {".5", std::nullopt},
         {"1e3", std::nullopt},
         {"1,0", std::nullopt},
+        {"", std::nullopt},
+        {"+", std::nullopt},
         {"-", std::nullopt},
+        {"++1", std::nullopt},
         {"- 1", std::nullopt},
+        {"0x10", std::nullopt},
         {"\xC2\xA0"
          "1",
          std::nullopt},
