@@ -74,6 +74,27 @@ Operands OperandsOf(const LayoutForm& layout, const CoreForm& core)
     return operands;
 }
 
+/// How the header gives the reached delay in each unit, in the order of DelayUnit: the unit's
+/// ASCII name (assembler sources are often read as ASCII) and the decimals that show the same
+/// 10 ns as the milliseconds' five.
+struct UnitForm
+{
+    std::string_view name;
+    int decimals;
+};
+
+constexpr UnitForm Units[] = {
+    /* Microseconds */ {"us", 5},
+    /* Milliseconds */ {"ms", 5},
+    /* Seconds */ {"s", 8},
+    /* Cycles */ {"cycles", 0},
+};
+
+const UnitForm& UnitOf(DelayUnit unit)
+{
+    return Units[static_cast<int>(unit)];
+}
+
 constexpr std::string_view NopFiller = "\tnop\n"; // one cycle
 
 // The loop blocks, after the routine's label.
@@ -160,13 +181,21 @@ struct Writer
     int padLabels = 0; // filler loop labels written so far
 
     /// The header comment and the empty line after it; with W units, a second line says so.
-    void Header(const DelayPlan& plan, double delayMs, bool timesW)
+    /// A count of cycles is followed by the time it takes in milliseconds.
+    void Header(const DelayPlan& plan, double delay, const RoutineFormat& format)
     {
+        const UnitForm& unit = UnitOf(format.unit);
+        const double error = ErrorPercent(plan, delay);
         // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
-        fmt::format_to(std::back_inserter(out),
-                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n", plan.ApproxDelayMs,
-                       ErrorPercent(plan, delayMs));
-        if (timesW)
+        if (format.unit == DelayUnit::Cycles)
+            fmt::format_to(std::back_inserter(out),
+                           "; Approximated delay: {} [{}] ({:.5f} [ms]), Error: {:.5f}% \n",
+                           plan.CycleCount, unit.name, plan.ApproxDelayMs, error);
+        else
+            fmt::format_to(std::back_inserter(out),
+                           "; Approximated delay: {:.{}f} [{}], Error: {:.5f}% \n",
+                           plan.ApproxDelay, unit.decimals, unit.name, error);
+        if (format.timesW)
             out += plan.CallReturnCounted
                        ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
                        : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and "
@@ -238,9 +267,9 @@ struct Writer
 };
 } // namespace
 
-double ErrorPercent(const DelayPlan& plan, double delayMs)
+double ErrorPercent(const DelayPlan& plan, double delay)
 {
-    return detail::ComputeErrorPercent<detail::Extended>(delayMs, plan.ApproxDelayMs);
+    return detail::ComputeErrorPercent<detail::Extended>(delay, plan.ApproxDelay);
 }
 
 std::string UnitsCounterName(std::string_view counter)
@@ -248,7 +277,7 @@ std::string UnitsCounterName(std::string_view counter)
     return std::string(counter) + "W";
 }
 
-std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
+std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_view label,
                               std::string_view counter, const RoutineFormat& format)
 {
     std::string out;
@@ -256,7 +285,7 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
     const LayoutForm& layout = LayoutOf(format.syntax);
     const CoreForm& core = CoreOf(format.core);
     Writer writer{out, label, counter, layout, core, OperandsOf(layout, core)};
-    writer.Header(plan, delayMs, format.timesW);
+    writer.Header(plan, delay, format);
     writer.Label();
     if (format.timesW)
         writer.Unit(UnitLoopHead);

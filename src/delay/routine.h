@@ -42,6 +42,8 @@ struct RoutineFormat
     /// The routine waits W units of the delay, W being the value in the W register at the CALL
     /// (0 for 256 units); the plan is then the body of one unit, from `PlanUnitBody`.
     bool timesW = false;
+    /// The unit of the wanted delay, which the header names.
+    DelayUnit unit = DelayUnit::Milliseconds;
 };
 
 /// The counter that holds the units left in a routine that waits W units: the counter base
@@ -49,15 +51,16 @@ struct RoutineFormat
 /// labels (the label, or the label followed by "_" and a word).
 std::string UnitsCounterName(std::string_view counter);
 
-/// Error of the reached delay in per cent, relative to the reached delay.
-double ErrorPercent(const DelayPlan& plan, double delayMs);
+/// Error of the reached delay in per cent, relative to the reached delay; `delay` in the unit the
+/// plan was made for.
+double ErrorPercent(const DelayPlan& plan, double delay);
 
 /// The whole routine: header comment, loop block, filler and the closing return instruction
-/// (no line feed after it). `label` and `counter` are UTF-8 and are inserted exactly as given.
-/// With `format.timesW` the loop block and filler are one unit's body inside the unit loop, and
-/// with CALL and RETURN counted the text ends in the jump back that every unit but the last
-/// takes.
-std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
+/// (no line feed after it). `delay` is the wanted delay in `format.unit`, the plan's unit. `label`
+/// and `counter` are UTF-8 and are inserted exactly as given. With `format.timesW` the loop block
+/// and filler are one unit's body inside the unit loop, and with CALL and RETURN counted the text
+/// ends in the jump back that every unit but the last takes.
+std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_view label,
                               std::string_view counter, const RoutineFormat& format = {});
 
 /// Instruction words of that routine: loop block, filler and return, and the unit loop.
