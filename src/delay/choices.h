@@ -100,6 +100,7 @@ inline constexpr ChoiceWord UnitWords[] = {
 inline constexpr ChoiceWord SyntaxWords[] = {
     {"classic", N_("classic – jako okno")},
     {"gputils", N_("gputils – pro gpasm")},
+    {"module", N_("module – pro gplink")},
 };
 } // namespace detail
 
@@ -122,7 +123,8 @@ inline constexpr Choice Choices[] = {
      detail::GetFormatField<&RoutineFormat::filler>,
      detail::SetFormatField<&RoutineFormat::filler>},
     {"syntax", "syntax", N_("Zápis"), N_("Zápis podprogramu pro assembler"),
-     "Layout: classic (as the window shows it) or gputils (for gpasm)",
+     "Layout: classic (as the window shows it), gputils (for gpasm) or module (a module of its "
+     "own for gpasm -c and gplink: the label GLOBAL, the counters declared with RES)",
      detail::WordsOf(detail::SyntaxWords), static_cast<int>(RoutineSyntax::Classic),
      detail::GetFormatField<&RoutineFormat::syntax>,
      detail::SetFormatField<&RoutineFormat::syntax>},

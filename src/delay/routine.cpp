@@ -23,11 +23,14 @@ struct LayoutForm
     /// Every file-register operand names its destination (and on PIC18 its access bit), so that
     /// gpasm has no default to note.
     bool explicitOperands;
+    /// A relocatable module: the label exported, the counters declared, sections, END.
+    bool module;
 };
 
 constexpr LayoutForm Layouts[] = {
-    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, "", false},
-    /* Gputils */ {{"", "", ""}, "\t", true},
+    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, "", false, false},
+    /* Gputils */ {{"", "", ""}, "\t", true, false},
+    /* Module */ {{"", "", ""}, "\t", true, true},
 };
 
 /// The pieces in which the cores differ.
@@ -37,13 +40,22 @@ struct CoreForm
     std::string_view twoCycles; ///< one word that does nothing for two cycles
     std::string_view ret;       ///< the closing return, two cycles
     std::string_view access;    ///< the operand that names the access bank, if the core has one
+    /// A module's data section, where the counters go.
+    std::string_view dataSection;
+    /// Parts of the core may have more than one page of program memory, so a CALL from another
+    /// page needs PAGESEL.
+    bool pages;
 };
 
 constexpr CoreForm Cores[] = {
-    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", ""},
-    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", ""},
-    // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM.
-    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0"},
+    // Baseline: a plain data section, since the core has no bank that all its parts share
+    // (most of its parts have one bank of RAM).
+    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", "", "UDATA", true},
+    // Midrange and enhanced midrange: the 16 bytes every bank shares.
+    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", "", "UDATA_SHR", true},
+    // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM. CALL
+    // reaches the whole program memory.
+    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0", "UDATA_ACS", false},
 };
 
 const LayoutForm& LayoutOf(RoutineSyntax syntax)
@@ -170,6 +182,30 @@ constexpr std::string_view UnitTail = "\n"
                                       "\t{two}\n"
                                       "\t{jump}\t{label}_UNIT";
 
+// A module's text around the routine. Its counters are not GLOBAL, so the names stay the module's
+// own and two modules with the same counter names link into one program; the sections are named
+// after the label, which the program's modules must not share anyway.
+constexpr std::string_view ModuleCallHead = "; A module for gplink, for every part of its core: "
+                                            "gpasm -c -p PART FILE.asm\n";
+constexpr std::string_view ModuleCallPaged =
+    "; A program calls it so (PAGESEL where the part has more than one page of program memory):\n"
+    ";\tEXTERN\t{label}\n"
+    ";\tPAGESEL\t{label}\n";
+constexpr std::string_view ModuleCallFlat = "; A program calls it so:\n"
+                                            ";\tEXTERN\t{label}\n";
+constexpr std::string_view ModuleLoadUnits = ";\tMOVLW\tunits\n";
+constexpr std::string_view ModuleCall = ";\tCALL\t{label}\n";
+constexpr std::string_view ModulePageBack = ";\tPAGESEL\t$\n";
+constexpr std::string_view ModuleGlobal = "\tGLOBAL\t{label}\n"
+                                          "\n"
+                                          "{label}_DATA\t{section}\n";
+constexpr std::string_view ModuleCounter = "{counter}\tRES\t1\n";
+constexpr std::string_view ModuleCode = "\n"
+                                        "{label}_CODE\tCODE\n";
+constexpr std::string_view ModuleEnd = "\n"
+                                       "\n"
+                                       "\tEND";
+
 struct Writer
 {
     std::string& out;
@@ -180,7 +216,7 @@ struct Writer
     const Operands operands;
     int padLabels = 0; // filler loop labels written so far
 
-    /// The header comment and the empty line after it; with W units, a second line says so.
+    /// The header comment, without the empty line after it; with W units, a second line says so.
     /// A count of cycles is followed by the time it takes in milliseconds.
     void Header(const DelayPlan& plan, double delay, const RoutineFormat& format)
     {
@@ -200,7 +236,35 @@ struct Writer
                        ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
                        : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and "
                          "RETURN\n";
+    }
+
+    /// A module's comment on how a program calls it, after the header's first lines.
+    void ModuleCallComment(bool timesW)
+    {
+        out += ModuleCallHead;
+        ModulePiece(core.pages ? ModuleCallPaged : ModuleCallFlat);
+        if (timesW)
+            out += ModuleLoadUnits;
+        ModulePiece(ModuleCall);
+        if (core.pages)
+            out += ModulePageBack;
         out += '\n';
+    }
+
+    /// The label exported, the counters declared and the code section opened.
+    void ModuleSections(const std::vector<std::string>& counters)
+    {
+        ModulePiece(ModuleGlobal);
+        for (const std::string& name : counters)
+            fmt::format_to(std::back_inserter(out), fmt::runtime(ModuleCounter),
+                           fmt::arg("counter", name));
+        ModulePiece(ModuleCode);
+    }
+
+    void ModulePiece(std::string_view text)
+    {
+        fmt::format_to(std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
+                       fmt::arg("section", core.dataSection));
     }
 
     void Label()
@@ -267,6 +331,22 @@ struct Writer
 };
 } // namespace
 
+std::string_view RoutineFileExtension(const RoutineFormat& format)
+{
+    return LayoutOf(format.syntax).module ? ".asm" : ".inc";
+}
+
+std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
+                                         const RoutineFormat& format)
+{
+    std::vector<std::string> names;
+    for (int level = 1; level <= plan.Levels; ++level)
+        names.push_back(std::string(counter) + static_cast<char>('0' + level));
+    if (format.timesW)
+        names.push_back(UnitsCounterName(counter));
+    return names;
+}
+
 double ErrorPercent(const DelayPlan& plan, double delay)
 {
     return detail::ComputeErrorPercent<detail::Extended>(delay, plan.ApproxDelay);
@@ -286,6 +366,13 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
     const CoreForm& core = CoreOf(format.core);
     Writer writer{out, label, counter, layout, core, OperandsOf(layout, core)};
     writer.Header(plan, delay, format);
+    if (layout.module)
+    {
+        writer.ModuleCallComment(format.timesW);
+        writer.ModuleSections(RoutineCounters(plan, counter, format));
+    }
+    else
+        out += '\n';
     writer.Label();
     if (format.timesW)
         writer.Unit(UnitLoopHead);
@@ -297,6 +384,8 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
     writer.Return();
     if (tail)
         writer.Unit(UnitTail);
+    if (layout.module)
+        out += ModuleEnd;
     return out;
 }
 

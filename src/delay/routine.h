@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "filler.h"
 #include "plan.h"
@@ -18,6 +19,10 @@ enum class RoutineSyntax
     Classic,
     /// For the GNU PIC assembler gpasm: loop labels in column 1, the return indented by one tab.
     Gputils,
+    /// The gputils text as a module of its own for gpasm's relocatable mode and gplink: the label
+    /// GLOBAL, its counters declared in the core's data section, a code section, END. No
+    /// processor: one module serves every part of its core.
+    Module,
 };
 
 /// The 8-bit PIC core the routine is written for. The instruction cycle is four clocks on each,
@@ -51,6 +56,16 @@ struct RoutineFormat
 /// labels (the label, or the label followed by "_" and a word).
 std::string UnitsCounterName(std::string_view counter);
 
+/// The file name extension of the routine's text: ".asm" for a module, which is assembled on its
+/// own, ".inc" for the others, which a program includes.
+std::string_view RoutineFileExtension(const RoutineFormat& format);
+
+/// The counters the routine uses, in the order a module declares them: the loop counters (the
+/// counter base followed by 1, 2 and with three levels 3; every filler uses 1 and 2 only), then
+/// with W units the units counter.
+std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
+                                         const RoutineFormat& format);
+
 /// Error of the reached delay in per cent, relative to the reached delay; `delay` in the unit the
 /// plan was made for.
 double ErrorPercent(const DelayPlan& plan, double delay);
@@ -59,7 +74,8 @@ double ErrorPercent(const DelayPlan& plan, double delay);
 /// (no line feed after it). `delay` is the wanted delay in `format.unit`, the plan's unit. `label`
 /// and `counter` are UTF-8 and are inserted exactly as given. With `format.timesW` the loop block
 /// and filler are one unit's body inside the unit loop, and with CALL and RETURN counted the text
-/// ends in the jump back that every unit but the last takes.
+/// ends in the jump back that every unit but the last takes. A module also declares the label and
+/// the counters first and ends in END.
 std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_view label,
                               std::string_view counter, const RoutineFormat& format = {});
 

@@ -106,6 +106,9 @@ TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)
          {},
          {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Goto, kavrin::PicCore::Baseline}},
         {{"--core", "midrange"}, {}, {}},
+        {{"--syntax", "Module", "--core", "pic18", "--times-w"},
+         {},
+         {kavrin::RoutineSyntax::Module, kavrin::FillerKind::Goto, kavrin::PicCore::Pic18, true}},
         {{"-f", "4", "-d", "1", "--times-w", "--count-call-return", "--filler", "loop"},
          {"4", "1", "WAIT", "CNT", true},
          {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Loop, kavrin::PicCore::Midrange,
@@ -201,7 +204,7 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     const RunResult help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
-         {"--count-call-return", "--syntax {classic,gputils}=classic", "--filler {goto,loop}=goto",
+         {"--count-call-return", "--syntax {classic,gputils,module}=classic", "--filler {goto,loop}=goto",
           "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW",
           "--unit {us,ms,s,cycles}=ms", "3  the output could not be written"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;

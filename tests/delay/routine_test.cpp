@@ -180,11 +180,46 @@ TEST(WriteDelayRoutine, NamesAreInsertedVerbatimWhateverTheirLength)
     }
 }
 
+// A module is assembled on its own and declares exactly the counters its text uses.
+TEST(WriteDelayRoutine, ModuleIsAnAsmFileDeclaringTheCountersItUses)
+{
+    EXPECT_EQ(RoutineFileExtension({RoutineSyntax::Module}), ".asm");
+    EXPECT_EQ(RoutineFileExtension({RoutineSyntax::Gputils}), ".inc");
+    EXPECT_EQ(RoutineFileExtension({}), ".inc");
+    const struct
+    {
+        double delay;
+        bool timesW;
+        std::vector<std::string> counters;
+    } cases[] = {
+        {10, false, {"c1", "c2"}},
+        {1000, false, {"c1", "c2", "c3"}},
+        {1000, true, {"c1", "c2", "c3", "cW"}},
+        {50005.2455, false, {"c1", "c2", "c3"}}, // a nested filler loop on counters 2 and 1
+    };
+    for (const auto& c : cases)
+        for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
+        {
+            SCOPED_TRACE(::testing::Message() << c.delay << " ms, times W " << c.timesW);
+            const RoutineFormat format{RoutineSyntax::Module, filler, PicCore::Midrange, c.timesW};
+            const DelayPlan plan = Plan(3.2768, c.delay, false, format);
+            EXPECT_EQ(RoutineCounters(plan, "c", format), c.counters);
+            const std::string text = WriteDelayRoutine(plan, c.delay, "L", "c", format);
+            for (const std::string counter : {"c1", "c2", "c3", "cW"})
+            {
+                const bool declared = text.find("\n" + counter + "\tRES\t1\n") != std::string::npos;
+                const bool used = text.find("\t" + counter + ",") != std::string::npos;
+                EXPECT_EQ(declared, used) << counter;
+            }
+        }
+}
+
 // Each core's text: only the jumps, the two-cycle filler and the return differ.
 TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
 {
     constexpr auto Classic = RoutineSyntax::Classic;
     constexpr auto Gputils = RoutineSyntax::Gputils;
+    constexpr auto Module = RoutineSyntax::Module;
     constexpr auto Goto = FillerKind::Goto;
     constexpr auto Loop = FillerKind::Loop;
     const char* const twoLevelHead = "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
@@ -474,6 +509,128 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
          "WAIT_NEXT\n"
          "\tbra\t$+2\n"
          "\tBRA\tWAIT_UNIT"},
+        // A module: how a program calls it, the label exported, the counters declared in the
+        // core's data section, the gputils text in a code section, END.
+        {3.2768,
+         10,
+         true,
+         {Module, Goto, PicCore::Baseline},
+         "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
+         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A program calls it so (PAGESEL where the part has more than one page of program "
+         "memory):\n"
+         ";\tEXTERN\tWAIT\n"
+         ";\tPAGESEL\tWAIT\n"
+         ";\tCALL\tWAIT\n"
+         ";\tPAGESEL\t$\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "WAIT_DATA\tUDATA\n"
+         "CNT1\tRES\t1\n"
+         "CNT2\tRES\t1\n"
+         "\n"
+         "WAIT_CODE\tCODE\n"
+         "WAIT\n"
+         "\tMOVLW\tD'93'\n"
+         "\tMOVWF\tCNT2\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'28'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tgoto\t$+1\n"
+         "\tnop\n"
+         "\tRETLW\t0\n"
+         "\n"
+         "\tEND"},
+        // W units: the program loads W before the CALL, and the units counter is declared too.
+        {4,
+         1,
+         true,
+         {Module, Loop, PicCore::Midrange, true},
+         "; Approximated delay: 0.99900 [ms], Error: -0.10010% \n"
+         "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
+         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A program calls it so (PAGESEL where the part has more than one page of program "
+         "memory):\n"
+         ";\tEXTERN\tWAIT\n"
+         ";\tPAGESEL\tWAIT\n"
+         ";\tMOVLW\tunits\n"
+         ";\tCALL\tWAIT\n"
+         ";\tPAGESEL\t$\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "WAIT_DATA\tUDATA_SHR\n"
+         "CNT1\tRES\t1\n"
+         "CNT2\tRES\t1\n"
+         "CNTW\tRES\t1\n"
+         "\n"
+         "WAIT_CODE\tCODE\n"
+         "WAIT\n"
+         "\tMOVWF\tCNTW\n"
+         "WAIT_UNIT\n"
+         "\tMOVLW\tD'99'\n"
+         "\tMOVWF\tCNT2\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'2'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tnop\n"
+         "\tDECFSZ\tCNTW,1\n"
+         "\tGOTO\tWAIT_NEXT\n"
+         "\tRETURN\n"
+         "WAIT_NEXT\n"
+         "\tgoto\t$+1\n"
+         "\tGOTO\tWAIT_UNIT\n"
+         "\n"
+         "\tEND"},
+        // PIC18: CALL reaches every address, so no PAGESEL; three counters in access RAM.
+        {4,
+         500,
+         false,
+         {Module, Goto, PicCore::Pic18},
+         "; Approximated delay: 499.99900 [ms], Error: -0.00020% \n"
+         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A program calls it so:\n"
+         ";\tEXTERN\tWAIT\n"
+         ";\tCALL\tWAIT\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "WAIT_DATA\tUDATA_ACS\n"
+         "CNT1\tRES\t1\n"
+         "CNT2\tRES\t1\n"
+         "CNT3\tRES\t1\n"
+         "\n"
+         "WAIT_CODE\tCODE\n"
+         "WAIT\n"
+         "\tMOVLW\tD'167'\n"
+         "\tMOVWF\tCNT3,0\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'230'\n"
+         "\t\tMOVWF\tCNT2,0\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tMOVLW\tD'3'\n"
+         "\t\t\tMOVWF\tCNT1,0\n"
+         "WAIT_LOOP3\n"
+         "\t\t\t\tDECFSZ\tCNT1,1,0\n"
+         "\t\t\tBRA\tWAIT_LOOP3\n"
+         "\t\tDECFSZ\tCNT2,1,0\n"
+         "\t\tBRA\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT3,1,0\n"
+         "\tBRA\tWAIT_LOOP1\n"
+         "\tRETURN\n"
+         "\n"
+         "\tEND"},
     };
     for (const auto& c : cases)
     {
