@@ -5,7 +5,8 @@
 // The texts come from the catalogues ../po/LANG.po of the languages in ../po/LINGUAS, the ones
 // the window reads: bundled into app.js, and written into index.html in the message ids'
 // language (Czech). The choice controls are made from the engine's table of the routine's
-// choices, which app.js also bundles (for the address).
+// choices, which app.js also bundles (for the address): the delay unit's select beside the delay
+// field, the others in the options.
 import pluralForms from '@tannin/plural-forms';
 import { build } from 'esbuild';
 import { po } from 'gettext-parser';
@@ -17,7 +18,7 @@ import {
 import { createRequire } from 'node:module';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { SOURCE_LANGUAGE, TEXTS } from './src/texts.js';
+import { SOURCE_LANGUAGE, TEXTS, shortCaption } from './src/texts.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const poDir = join(here, '../po');
@@ -35,9 +36,14 @@ const engineModule = await createRequire(import.meta.url)(engine)();
 const CHOICES = engineModule.choices();
 /** The delay field's caption for the default choices (the page asks the engine for others). */
 const DEFAULT_DELAY_CAPTION = engineModule.delayCaption({}).caption;
+/** The delay field's captions for every word of every choice, each alone changed. */
+const DELAY_CAPTIONS = CHOICES.flatMap((row) => (row.flag ? ['1'] : row.words.map((w) => w.word))
+  .map((word) => engineModule.delayCaption({ [row.key]: word }).caption));
 /** The message ids the page shows besides its TEXTS: the table's captions and the delay's. */
-const TABLE_TEXTS = [DEFAULT_DELAY_CAPTION,
-  ...CHOICES.flatMap((row) => [row.caption, ...row.words.map((w) => w.caption)])];
+const TABLE_TEXTS = [...new Set([DEFAULT_DELAY_CAPTION, ...DELAY_CAPTIONS,
+  ...CHOICES.flatMap((row) => [row.caption, ...row.words.map((w) => w.caption)])])];
+/** The choice whose select stands beside the delay field, as the field's unit. */
+const DELAY_UNIT = CHOICES.find((row) => row.key === 'unit') || fail('the table has no "unit"');
 
 /** The languages of po/LINGUAS, in its order: one a line, "#" starting a comment. */
 function readLanguages() {
@@ -128,6 +134,14 @@ function translate(lang, msgid) {
 const messageText = (msgid) =>
   ` data-m="${escapeHtml(msgid)}">${escapeHtml(translate(SOURCE_LANGUAGE, msgid))}`;
 
+/** The same for an element that shows only the text's short form (see shortCaption). */
+const shortMessageText = (msgid) => ` data-m="${escapeHtml(msgid)}" data-short>` +
+  escapeHtml(shortCaption(translate(SOURCE_LANGUAGE, msgid)));
+
+/** The options of a row's select, its default selected; `text` gives an option's data-m and text. */
+const wordOptions = (row, text) => row.words.map((w) => `<option value="${escapeHtml(w.word)}"` +
+  `${w.word === row.defaultWord ? ' selected' : ''}${text(w.caption)}</option>`).join('');
+
 /** A row of the table as its control: a select of its words, or a check box for a flag. */
 function choiceControl(row) {
   const key = escapeHtml(row.key);
@@ -136,16 +150,27 @@ function choiceControl(row) {
     return `<label class="check"><input type="checkbox" id="${key}" name="${key}"${checked}> ` +
       `<span${messageText(row.caption)}</span></label>`;
   }
-  const options = row.words.map((w) => `<option value="${escapeHtml(w.word)}"` +
-    `${w.word === row.defaultWord ? ' selected' : ''}${messageText(w.caption)}</option>`);
   return `<label for="${key}"${messageText(row.caption)}</label>` +
-    `<select id="${key}" name="${key}">${options.join('')}</select>`;
+    `<select id="${key}" name="${key}">${wordOptions(row, messageText)}</select>`;
+}
+
+/**
+ * The unit's select beside the delay field: its words short (the delay's caption names the unit
+ * in full), named by its caption for screen readers (data-m-label, translated as data-m is).
+ */
+function unitControl(row) {
+  const key = escapeHtml(row.key);
+  const caption = escapeHtml(row.caption);
+  return `<select id="${key}" name="${key}" class="unit" data-m-label="${caption}" ` +
+    `aria-label="${escapeHtml(translate(SOURCE_LANGUAGE, row.caption))}">` +
+    `${wordOptions(row, shortMessageText)}</select>`;
 }
 
 /** The page's pieces made from the engine: {{html:NAME}} in index.html. */
 const GENERATED = {
-  choices: CHOICES.map(choiceControl).join(''),
+  choices: CHOICES.filter((row) => row !== DELAY_UNIT).map(choiceControl).join(''),
   delayLabel: `<label for="delay"${messageText(DEFAULT_DELAY_CAPTION)}</label>`,
+  delayUnit: unitControl(DELAY_UNIT),
 };
 
 /**

@@ -1,6 +1,7 @@
 // The page: reads the form, asks the engine, shows the routine or the engine's message, and keeps
 // the inputs in the address.
 import { SOURCE_LANGUAGE, fill, message, nextLanguage, tr, trCount } from './i18n.js';
+import { shortCaption } from './texts.js';
 import { CHOICES, DEFAULTS, toFragment, fromFragment, fileNameFor } from './address.js';
 import { createLineView } from './lineview.js';
 
@@ -55,7 +56,11 @@ function render() {
     element.textContent = tr(lang, element.dataset.t);
   }
   for (const element of document.querySelectorAll('[data-m]')) {
-    element.textContent = message(lang, element.dataset.m);
+    const text = message(lang, element.dataset.m);
+    element.textContent = 'short' in element.dataset ? shortCaption(text) : text;
+  }
+  for (const element of document.querySelectorAll('[data-m-label]')) {
+    element.setAttribute('aria-label', message(lang, element.dataset.mLabel));
   }
   // The button names the language it switches to in that language.
   const next = nextLanguage(lang);

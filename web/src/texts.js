@@ -44,3 +44,9 @@ export const TEXTS = {
   languageLabel: N_('Přepnout do češtiny'),
   footer: N_('Výpočet běží ve vašem prohlížeči; nic se neodesílá.'),
 };
+
+/**
+ * A word's caption short: up to its dash ("µs – mikrosekundy" is "µs"), where a select shows its
+ * words beside a field whose caption says them in full.
+ */
+export const shortCaption = (caption) => caption.split(' – ')[0];
