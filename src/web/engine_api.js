@@ -79,6 +79,7 @@
             loopWords: result.loopWords,
             offersLoopFiller: result.offersLoopFiller,
             loopFiller: result.loopFiller,
+            fileExtension: result.fileExtension,
         };
     };
 })();

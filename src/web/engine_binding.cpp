@@ -144,6 +144,8 @@ val Compute(std::string frequency, std::string delay, std::string label, std::st
     loopFiller.set("word",
                    Text(kavrin::WordOfValue(filler, static_cast<int>(kavrin::FillerKind::Loop))));
     out.set("loopFiller", loopFiller);
+    // A module is assembled on its own (.asm); the other layouts are included (.inc).
+    out.set("fileExtension", Text(kavrin::RoutineFileExtension(format)));
     // Last: a view is detached if the memory grows after it is made.
     out.set("routineBytes",
             val(emscripten::typed_memory_view(

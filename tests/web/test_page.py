@@ -416,19 +416,21 @@ def test_output_view(c):
 
 
 def test_download(c):
-    """The file holds kavrin-cli's output byte for byte, named after the label."""
+    """The file holds kavrin-cli's output byte for byte, named after the label (a module .asm)."""
     c.open()
-    for label, name in [("WAIT", "WAIT.inc"), ("../Čekej 1/2", "_Čekej_1_2.inc"),
+    for label, name, *rest in [("WAIT", "WAIT.inc"), ("../Čekej 1/2", "_Čekej_1_2.inc"),
                         ("CON", "_CON.inc"), ("*?<>", "delay.inc"), ("-x", "x.inc"),
                         ("--x", "x.inc"), ("--CON", "_CON.inc"), ("--", "delay.inc"),
                         ("nul", "_nul.inc"), ("COM\u00b9", "_COM\u00b9.inc"),
                         ("LPT1x", "LPT1x.inc"), ("a__b", "a__b.inc"),
                         ("C\u030cekej", "\u010cekej.inc"),
-                        ("A" * 99 + "\U0001d400" * 2, "A" * 99 + "\U0001d400.inc")]:
-        c.compute({"label": label}, c.routine(["-l", label]))
+                        ("A" * 99 + "\U0001d400" * 2, "A" * 99 + "\U0001d400.inc"),
+                        ("WAIT", "WAIT.asm", "module"), ("CON", "_CON.asm", "module")]:
+        syntax = rest[0] if rest else "classic"
+        args = ["-l", label, "--syntax", syntax]
+        c.compute({"label": label, "syntax": syntax}, c.routine(args))
         c.el("download").click()
-        expect(c.downloaded(name) == c.cli(["-l", label])[1].encode(),
-               "the bytes of " + name)
+        expect(c.downloaded(name) == c.cli(args)[1].encode(), "the bytes of " + name)
         expect(c.el("notice").text == "Uloženo jako " + name, "notice: " + c.el("notice").text)
 
 

@@ -63,14 +63,14 @@ export function fromFragment(fragment) {
 const RESERVED = /^(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³])$/i;
 
 /**
- * A file name for the routine named `label` that every system accepts: letters and digits of any
+ * A file name for the routine named `label`, ending in `extension`, that every system accepts: letters and digits of any
  * script, "_" and "-" kept, every other run of characters one "_", at most 100 characters, never
  * empty, starting with "-" (an option to a shell command) or a reserved Windows device name.
  */
-export function fileNameFor(label) {
+export function fileNameFor(label, extension) {
   let base = label.normalize('NFC').replace(/[^\p{L}\p{N}_-]+/gu, '_');
   base = [...base].slice(0, 100).join('').replace(/^-+/, '');
   if (/^_*$/.test(base)) base = 'delay';
   else if (RESERVED.test(base)) base = '_' + base;
-  return base + '.inc';
+  return base + extension;
 }

@@ -102,6 +102,7 @@ function compute(inputs, history) {
     loopWords: result.loopWords,
     offersLoopFiller: result.offersLoopFiller,
     loopFiller: result.loopFiller,
+    fileExtension: result.fileExtension,
   };
   render();
   const fragment = toFragment(inputs, lang);
@@ -199,7 +200,7 @@ async function copyOutput() {
 }
 
 function downloadOutput() {
-  const name = fileNameFor(shown.inputs.label);
+  const name = fileNameFor(shown.inputs.label, shown.fileExtension);
   // The file ends in a line feed, as kavrin-cli's output does.
   const url = URL.createObjectURL(new Blob([view.value + '\n'], { type: 'text/plain' }));
   const link = document.createElement('a');
