@@ -1,12 +1,13 @@
 // libFuzzer target for the compute command. The fuzz input is one flag byte (bit 0: CALL and
 // RETURN counted, bit 1: gputils layout, bit 2: loop filler, bits 3-4: core, 1 baseline,
-// 2 PIC18, else midrange, bit 5: the routine waits W units, bit 6: the routine clears the
-// watchdog) followed by the frequency, delay,
-// label and counter texts, separated by zero bytes; missing texts are empty. After one more zero
-// byte, the next byte is the W the routine is run with (0 when missing). Every result must be one
-// of the known messages or a well-formed routine whose loops and filler take exactly the target
-// cycles, W times the unit's with the unit loop; a routine that clears the watchdog never runs
-// longer between two CLRWDTs than the bound its header states, at most 16 cycles.
+// 2 PIC18, else midrange, bit 5: the routine waits W units, bits 6-7: the delay's unit, 0 ms,
+// 1 us, 2 s, 3 cycles) followed by the frequency, delay, label and counter texts, separated by
+// zero bytes; missing texts are empty. After one more zero byte, the next byte is the W the
+// routine is run with (0 when missing), and the one after it a second flag byte (bit 0: the
+// routine clears the watchdog). Every result must be one of the known messages or a well-formed
+// routine whose loops and filler take exactly the target cycles, W times the unit's with the
+// unit loop; a routine that clears the watchdog never runs longer between two CLRWDTs than the
+// bound its header states, at most 16 cycles.
 
 #include <algorithm>
 #include <array>
@@ -66,7 +67,10 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
                        : core == 2 ? kavrin::PicCore::Pic18
                                    : kavrin::PicCore::Midrange;
     fuzz.format.timesW = (data[0] & 32) != 0;
-    fuzz.format.watchdog = (data[0] & 64) != 0;
+    constexpr kavrin::DelayUnit units[] = {kavrin::DelayUnit::Milliseconds,
+                                           kavrin::DelayUnit::Microseconds,
+                                           kavrin::DelayUnit::Seconds, kavrin::DelayUnit::Cycles};
+    fuzz.format.unit = units[(data[0] >> 6) & 3];
     std::array<std::string*, 4> texts{&fuzz.input.frequency, &fuzz.input.delay, &fuzz.input.label,
                                       &fuzz.input.counter};
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -78,6 +82,7 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
     }
     if (!rest.empty())
         fuzz.w = static_cast<unsigned char>(rest[0]);
+    fuzz.format.watchdog = rest.size() > 1 && (rest[1] & 1) != 0;
     return fuzz;
 }
 
@@ -85,9 +90,10 @@ bool IsKnownMessage(const std::string& message)
 {
     namespace msg = kavrin::msg;
     for (const char* known :
-         {msg::FrequencyNotNumber, msg::DelayNotNumber, msg::CounterEmpty, msg::CounterInvalid,
-          msg::CounterTooLong, msg::LabelEmpty, msg::LabelInvalid, msg::LabelTooLong,
-          msg::DelayTooSmall, msg::DelayTooLarge})
+         {msg::FrequencyNotNumber, msg::FrequencyNotPositive, msg::DelayNotNumber,
+          msg::CyclesNotWhole, msg::CounterEmpty, msg::CounterInvalid, msg::CounterTooLong,
+          msg::LabelEmpty, msg::LabelInvalid, msg::LabelTooLong, msg::DelayTooSmall,
+          msg::DelayTooLarge})
         if (message == known)
             return true;
     return false;
@@ -238,6 +244,9 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
     const bool loop = format.filler == kavrin::FillerKind::Loop;
     const bool watchdog = format.watchdog;
     Expect(text.compare(0, HeaderStart.size(), HeaderStart) == 0, "header", text.substr(0, 40));
+    const char* const unitNames[] = {"[us]", "[ms]", "[s]", "[cycles]"};
+    const std::string unit = unitNames[static_cast<int>(format.unit)];
+    Expect(text.find(unit) < text.find('\n'), "header names no unit", unit);
     // With W units counted with CALL and RETURN, the tail follows the return.
     const bool tail = format.timesW && input.countCallReturn;
     const std::string end =
@@ -279,6 +288,14 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
         Expect(lines.size() > headerLines &&
                    lines[headerLines - 2].compare(0, line.size(), line) == 0,
                "watchdog header line", std::string(lines[headerLines - 2]));
+        // The bound's time in µs, but in seconds for a delay in seconds and in milliseconds,
+        // the header's time, for one in cycles.
+        const char* const boundUnits[] = {"[us])", "[us])", "[s])", "[ms])"};
+        const std::string_view boundUnit = boundUnits[static_cast<int>(format.unit)];
+        const std::string_view boundLine = lines[headerLines - 2];
+        Expect(boundLine.size() > boundUnit.size() &&
+                   boundLine.substr(boundLine.size() - boundUnit.size()) == boundUnit,
+               "watchdog bound's unit", std::string(boundLine));
     }
     const std::size_t fixedLines = headerLines + 1 + unitLines + blockLines + closingLines;
     Expect(lines.size() >= fixedLines, "line count", std::to_string(lines.size()));
@@ -367,12 +384,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const auto& routine = std::get<kavrin::DelayRoutine>(result);
-    Expect(kavrin::ParseFieldNumber(fuzz.input.frequency) &&
-               kavrin::ParseFieldNumber(fuzz.input.delay) &&
+    const bool cycles = fuzz.format.unit == kavrin::DelayUnit::Cycles;
+    const bool delayRead = cycles ? kavrin::ParseFieldWholeNumber(fuzz.input.delay).has_value()
+                                  : kavrin::ParseFieldNumber(fuzz.input.delay).has_value();
+    Expect(kavrin::ParseFieldNumber(fuzz.input.frequency) && delayRead &&
                kavrin::CheckName(fuzz.input.label) == kavrin::NameProblem::Ok &&
                kavrin::CheckName(fuzz.input.counter) == kavrin::NameProblem::Ok,
            "a refused field led to a routine");
     CheckPlan(routine.plan, fuzz.input.countCallReturn, fuzz.format.timesW, fuzz.format.watchdog);
+    // In cycles the plan's N is the number typed.
+    Expect(!cycles || routine.plan.CycleCount == *kavrin::ParseFieldWholeNumber(fuzz.input.delay),
+           "N is not the count typed", std::to_string(routine.plan.CycleCount));
     CheckText(routine, fuzz.input, fuzz.format, fuzz.w);
     return 0;
 }

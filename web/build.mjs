@@ -4,7 +4,9 @@
 // rsvg-convert) and sw.js (the service worker that keeps the site for use without the network).
 // The texts come from the catalogues ../po/LANG.po of the languages in ../po/LINGUAS, the ones
 // the window reads: bundled into app.js, and written into index.html in the message ids'
-// language (Czech).
+// language (Czech). The choice controls are made from the engine's table of the routine's
+// choices, which app.js also bundles (for the address): the delay unit's select beside the delay
+// field, the others in the options.
 import pluralForms from '@tannin/plural-forms';
 import { build } from 'esbuild';
 import { po } from 'gettext-parser';
@@ -13,17 +15,35 @@ import { createHash } from 'node:crypto';
 import {
   copyFileSync, existsSync, mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync,
 } from 'node:fs';
+import { createRequire } from 'node:module';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { SOURCE_LANGUAGE, TEXTS } from './src/texts.js';
+import { SOURCE_LANGUAGE, TEXTS, shortCaption } from './src/texts.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const poDir = join(here, '../po');
+const engine = process.env.KAVRIN_ENGINE || join(here, '../build-web/engine/kavrin-engine.js');
+const site = join(here, '../build-web/site');
 
 function fail(message) {
   console.error('build: ' + message);
   process.exit(1);
 }
+
+if (!existsSync(engine)) fail(`no engine at ${engine}; scripts/build-web builds it first`);
+const engineModule = await createRequire(import.meta.url)(engine)();
+/** The engine's table of the routine's choices (see module.choices() in src/web). */
+const CHOICES = engineModule.choices();
+/** The delay field's caption for the default choices (the page asks the engine for others). */
+const DEFAULT_DELAY_CAPTION = engineModule.delayCaption({}).caption;
+/** The delay field's captions for every word of every choice, each alone changed. */
+const DELAY_CAPTIONS = CHOICES.flatMap((row) => (row.flag ? ['1'] : row.words.map((w) => w.word))
+  .map((word) => engineModule.delayCaption({ [row.key]: word }).caption));
+/** The message ids the page shows besides its TEXTS: the table's captions and the delay's. */
+const TABLE_TEXTS = [...new Set([DEFAULT_DELAY_CAPTION, ...DELAY_CAPTIONS,
+  ...CHOICES.flatMap((row) => [row.caption, ...row.words.map((w) => w.caption)])])];
+/** The choice whose select stands beside the delay field, as the field's unit. */
+const DELAY_UNIT = CHOICES.find((row) => row.key === 'unit') || fail('the table has no "unit"');
 
 /** The languages of po/LINGUAS, in its order: one a line, "#" starting a comment. */
 function readLanguages() {
@@ -57,14 +77,16 @@ function translated(entry, pluralCount) {
  * One language's catalogue as the page uses it: the Plural-Forms expression and, by message id,
  * each translation (an array of the plural forms for an entry with a plural). Fuzzy and
  * untranslated entries are left out (their message id stands for them, as with gettext), and so
- * are translations equal to their id. Fails when one of the page's TEXTS is not translated.
+ * are translations equal to their id. Fails when one of the page's TEXTS or of the table's texts
+ * is not translated.
  */
 function readCatalogue(lang) {
   const file = `po/${lang}.po`;
   const parsed = po.parse(readFileSync(join(poDir, `${lang}.po`)));
   const plural = readPluralForms(parsed.headers['Plural-Forms'], file);
   const entries = parsed.translations[''] || {};
-  for (const [key, msgid] of Object.entries(TEXTS)) {
+  const used = [...Object.entries(TEXTS), ...TABLE_TEXTS.map((msgid) => ['choices', msgid])];
+  for (const [key, msgid] of used) {
     if (!entries[msgid] || !translated(entries[msgid], plural.count)) {
       fail(`${file} has no translation of "${msgid}" (the page's ${key}); scripts/update-po ` +
         'adds the entry, a translator fills it in');
@@ -83,17 +105,18 @@ const LANGUAGES = readLanguages();
 if (!LANGUAGES.includes(SOURCE_LANGUAGE)) fail(`po/LINGUAS lacks ${SOURCE_LANGUAGE}`);
 const CATALOGUES = Object.fromEntries(LANGUAGES.map((lang) => [lang, readCatalogue(lang)]));
 
-/** esbuild's module "kavrin:catalogues": LANGUAGES and CATALOGUES. */
-const cataloguesModule = {
-  name: 'kavrin-catalogues',
+/** esbuild's modules "kavrin:catalogues" (LANGUAGES and CATALOGUES) and "kavrin:choices". */
+const buildModules = {
+  'kavrin:catalogues': `export const LANGUAGES = ${JSON.stringify(LANGUAGES)};\n` +
+    `export const CATALOGUES = ${JSON.stringify(CATALOGUES)};\n`,
+  'kavrin:choices': `export const CHOICES = ${JSON.stringify(CHOICES)};\n`,
+};
+const buildModulesPlugin = {
+  name: 'kavrin-build-modules',
   setup(b) {
-    b.onResolve({ filter: /^kavrin:catalogues$/ }, (args) => ({
-      path: args.path,
-      namespace: 'kavrin',
-    }));
-    b.onLoad({ filter: /.*/, namespace: 'kavrin' }, () => ({
-      contents: `export const LANGUAGES = ${JSON.stringify(LANGUAGES)};\n` +
-        `export const CATALOGUES = ${JSON.stringify(CATALOGUES)};\n`,
+    b.onResolve({ filter: /^kavrin:/ }, (args) => ({ path: args.path, namespace: 'kavrin' }));
+    b.onLoad({ filter: /.*/, namespace: 'kavrin' }, (args) => ({
+      contents: buildModules[args.path],
       loader: 'js',
     }));
   },
@@ -101,29 +124,74 @@ const cataloguesModule = {
 
 const escapeHtml = (s) => s.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 
+/** The message id `msgid` in `lang`, as the page's i18n.js translates it. */
+function translate(lang, msgid) {
+  const entry = CATALOGUES[lang].texts[msgid];
+  return entry === undefined ? msgid : entry;
+}
+
+/** An element's attribute data-m, the message id the page translates its text from, and its text. */
+const messageText = (msgid) =>
+  ` data-m="${escapeHtml(msgid)}">${escapeHtml(translate(SOURCE_LANGUAGE, msgid))}`;
+
+/** The same for an element that shows only the text's short form (see shortCaption). */
+const shortMessageText = (msgid) => ` data-m="${escapeHtml(msgid)}" data-short>` +
+  escapeHtml(shortCaption(translate(SOURCE_LANGUAGE, msgid)));
+
+/** The options of a row's select, its default selected; `text` gives an option's data-m and text. */
+const wordOptions = (row, text) => row.words.map((w) => `<option value="${escapeHtml(w.word)}"` +
+  `${w.word === row.defaultWord ? ' selected' : ''}${text(w.caption)}</option>`).join('');
+
+/** A row of the table as its control: a select of its words, or a check box for a flag. */
+function choiceControl(row) {
+  const key = escapeHtml(row.key);
+  if (row.flag) {
+    const checked = row.defaultWord === '1' ? ' checked' : '';
+    return `<label class="check"><input type="checkbox" id="${key}" name="${key}"${checked}> ` +
+      `<span${messageText(row.caption)}</span></label>`;
+  }
+  return `<label for="${key}"${messageText(row.caption)}</label>` +
+    `<select id="${key}" name="${key}">${wordOptions(row, messageText)}</select>`;
+}
+
 /**
- * The page's HTML with {{KEY}} the text KEY of TEXTS in the message ids' language, {{next:KEY}}
- * that of the next language of LINGUAS (the one the language button offers), {{next}} its name.
+ * The unit's select beside the delay field: its words short (the delay's caption names the unit
+ * in full), named by its caption for screen readers (data-m-label, translated as data-m is).
+ */
+function unitControl(row) {
+  const key = escapeHtml(row.key);
+  const caption = escapeHtml(row.caption);
+  return `<select id="${key}" name="${key}" class="unit" data-m-label="${caption}" ` +
+    `aria-label="${escapeHtml(translate(SOURCE_LANGUAGE, row.caption))}">` +
+    `${wordOptions(row, shortMessageText)}</select>`;
+}
+
+/** The page's pieces made from the engine: {{html:NAME}} in index.html. */
+const GENERATED = {
+  choices: CHOICES.filter((row) => row !== DELAY_UNIT).map(choiceControl).join(''),
+  delayLabel: `<label for="delay"${messageText(DEFAULT_DELAY_CAPTION)}</label>`,
+  delayUnit: unitControl(DELAY_UNIT),
+};
+
+/**
+ * The page's HTML with {{html:NAME}} the piece NAME of GENERATED, {{KEY}} the text KEY of TEXTS
+ * in the message ids' language, {{next:KEY}} that of the next language of LINGUAS (the one the
+ * language button offers), {{next}} its name.
  */
 function fillTexts(html) {
   const first = SOURCE_LANGUAGE;
   const next = LANGUAGES[(LANGUAGES.indexOf(first) + 1) % LANGUAGES.length];
   const textIn = (lang, key) => {
     if (!(key in TEXTS)) fail(`web/src/index.html: no text ${key} in texts.js`);
-    const entry = CATALOGUES[lang].texts[TEXTS[key]];
-    return entry === undefined ? TEXTS[key] : entry;
+    return translate(lang, TEXTS[key]);
   };
-  return html.replace(/\{\{(?:(next):)?(\w+)\}\}/g, (_, toNext, key) =>
-    !toNext && key === 'next' ? next : escapeHtml(textIn(toNext ? next : first, key)));
+  return html.replace(/\{\{(?:(next|html):)?(\w+)\}\}/g, (_, prefix, key) => {
+    if (prefix === 'html') return GENERATED[key] ?? fail(`web/src/index.html: no piece ${key}`);
+    if (!prefix && key === 'next') return next;
+    return escapeHtml(textIn(prefix ? next : first, key));
+  });
 }
 
-const engine = process.env.KAVRIN_ENGINE || join(here, '../build-web/engine/kavrin-engine.js');
-const site = join(here, '../build-web/site');
-
-if (!existsSync(engine)) {
-  console.error(`build: no engine at ${engine}; scripts/build-web builds it first`);
-  process.exit(1);
-}
 rmSync(site, { recursive: true, force: true });
 mkdirSync(site, { recursive: true });
 
@@ -138,7 +206,7 @@ await build({
   // The texts as they are rather than as \u escapes: the page and its scripts are UTF-8.
   charset: 'utf8',
   logLevel: 'warning',
-  plugins: [cataloguesModule],
+  plugins: [buildModulesPlugin],
 });
 await build({
   entryPoints: [join(here, 'src/style.css')],

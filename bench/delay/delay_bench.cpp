@@ -82,7 +82,8 @@ BENCHMARK(BM_ComputeCommandTimesWWorstCase)->Unit(benchmark::kMillisecond);
 void BM_PlanDelayWatchdogWorstCase(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(kavrin::PlanDelay(WorstFrequency, WorstDelay, false, true));
+        benchmark::DoNotOptimize(kavrin::PlanDelay(WorstFrequency, WorstDelay, false,
+                                                   kavrin::DelayUnit::Milliseconds, true));
 }
 BENCHMARK(BM_PlanDelayWatchdogWorstCase)->Unit(benchmark::kMicrosecond);
 

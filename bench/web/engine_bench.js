@@ -15,7 +15,7 @@ const enginePath = path.resolve(process.argv[2] || "build-web/engine/kavrin-engi
 const runs = Number(process.argv[3] || 50);
 const worstCase = {
     frequency: "4", delay: "50005.2455", label: "WAIT", counter: "CNT", countCallReturn: false,
-    core: "midrange", filler: "goto", syntax: "classic", timesW: false,
+    choices: { core: "midrange", filler: "goto", syntax: "classic", "times-w": "0" },
 };
 
 function stats(times) {
@@ -54,7 +54,7 @@ async function main() {
 
         start = performance.now();
         const raw = engine.computeBytes(bytes("4"), bytes("50005.2455"), bytes("WAIT"), bytes("CNT"),
-            false, "midrange", "goto", "classic", false);
+            false, worstCase.choices);
         inside.push(performance.now() - start);
         start = performance.now();
         decoder.decode(raw.routineBytes);

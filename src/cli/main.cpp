@@ -47,7 +47,7 @@ std::string Joined(const std::vector<std::string>& parts, const std::string& sep
 /// The usage lines of a usage error, the choices' options among them.
 std::string Usage()
 {
-    std::vector<std::string> parts = {"[-f MHZ]", "[-d MS]", "[-l LABEL]", "[-c COUNTER]",
+    std::vector<std::string> parts = {"[-f MHZ]", "[-d DELAY]", "[-l LABEL]", "[-c COUNTER]",
                                       "[--count-call-return]"};
     for (const kavrin::Choice& choice : kavrin::Choices)
     {
@@ -120,7 +120,8 @@ void DefineOptions(CLI::App& app, Options& options)
     kavrin::ComputeInput& in = options.input;
     app.add_option("-f,--frequency", in.frequency, "Oscillator frequency in MHz")
         ->capture_default_str();
-    app.add_option("-d,--delay", in.delay, "Wanted delay in ms")->capture_default_str();
+    app.add_option("-d,--delay", in.delay, "Wanted delay in the unit of --unit (ms by default)")
+        ->capture_default_str();
     app.add_option("-l,--label", in.label, "Label of the delay routine")->capture_default_str();
     app.add_option("-c,--counter", in.counter, "Base name of the counter variables")
         ->capture_default_str();
@@ -149,6 +150,11 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
         {"inner", plan.InnerCount},
         {"pad_cycles", plan.PadCycles},
         {"approx_delay_ms", plan.ApproxDelayMs},
+        {"unit", std::string(kavrin::WordIn(kavrin::ChoiceOf("unit"), format))},
+        // The reached delay in the unit of the wanted one: for cycles N itself.
+        {"approx_delay", format.unit == kavrin::DelayUnit::Cycles
+                             ? nlohmann::ordered_json(plan.CycleCount)
+                             : nlohmann::ordered_json(plan.ApproxDelay)},
         {"error_percent", routine.errorPercent},
         {"filler", std::string(kavrin::WordIn(kavrin::ChoiceOf("filler"), format))},
         {"core", std::string(kavrin::WordIn(kavrin::ChoiceOf("core"), format))},

@@ -9,8 +9,19 @@ namespace
 constexpr std::string_view FlagWords[] = {"0", "1"};
 } // namespace
 
-const char* DelayCaption(const RoutineFormat& /*format*/)
+const char* DelayCaption(const RoutineFormat& format)
 {
+    switch (format.unit)
+    {
+    case DelayUnit::Microseconds:
+        return N_("Doba zpoždění [µs]");
+    case DelayUnit::Milliseconds:
+        break;
+    case DelayUnit::Seconds:
+        return N_("Doba zpoždění [s]");
+    case DelayUnit::Cycles:
+        return N_("Počet cyklů");
+    }
     return N_("Doba zpoždění [ms]");
 }
 

@@ -91,14 +91,26 @@ inline constexpr ChoiceWord FillerWords[] = {
     {"goto", N_("goto – goto $+1")},
     {"loop", N_("loop – krátké smyčky")},
 };
+inline constexpr ChoiceWord UnitWords[] = {
+    {"us", N_("µs – mikrosekundy")},
+    {"ms", N_("ms – milisekundy")},
+    {"s", N_("s – sekundy")},
+    {"cycles", N_("cycles – instrukční cykly")},
+};
 inline constexpr ChoiceWord SyntaxWords[] = {
     {"classic", N_("classic – jako okno")},
     {"gputils", N_("gputils – pro gpasm")},
+    {"module", N_("module – pro gplink")},
 };
 } // namespace detail
 
 /// Every choice, in the order the menu and the page show them.
 inline constexpr Choice Choices[] = {
+    {"unit", "unit", N_("Jednotka zpoždění"), N_("Jednotka, ve které se zadává zpoždění"),
+     "Unit of --delay: us, ms (as the window), s, or cycles (the instruction cycles themselves, "
+     "a whole number; the frequency then gives only the time in the header)",
+     detail::WordsOf(detail::UnitWords), static_cast<int>(DelayUnit::Milliseconds),
+     detail::GetFormatField<&RoutineFormat::unit>, detail::SetFormatField<&RoutineFormat::unit>},
     {"core", "core", N_("Jádro"), N_("Jádro PIC, pro které se podprogram píše"),
      "PIC core: baseline (ends in RETLW 0), midrange (also enhanced midrange) or pic18 (BRA for "
      "the jumps)",
@@ -111,7 +123,8 @@ inline constexpr Choice Choices[] = {
      detail::GetFormatField<&RoutineFormat::filler>,
      detail::SetFormatField<&RoutineFormat::filler>},
     {"syntax", "syntax", N_("Zápis"), N_("Zápis podprogramu pro assembler"),
-     "Layout: classic (as the window shows it) or gputils (for gpasm)",
+     "Layout: classic (as the window shows it), gputils (for gpasm) or module (a module of its "
+     "own for gpasm -c and gplink: the label GLOBAL, the counters declared with RES)",
      detail::WordsOf(detail::SyntaxWords), static_cast<int>(RoutineSyntax::Classic),
      detail::GetFormatField<&RoutineFormat::syntax>,
      detail::SetFormatField<&RoutineFormat::syntax>},

@@ -34,6 +34,17 @@ std::optional<ComputeError> NameError(const std::string& name, const NameMessage
     }
     return std::nullopt;
 }
+
+/// The wanted delay read in `unit`: a number, or a whole number of cycles.
+std::optional<double> ReadDelay(const std::string& text, DelayUnit unit)
+{
+    if (unit != DelayUnit::Cycles)
+        return ParseFieldNumber(text);
+    const std::optional<std::int64_t> count = ParseFieldWholeNumber(text);
+    if (!count)
+        return std::nullopt;
+    return static_cast<double>(*count); // exact: at most MaxWholeNumber
+}
 } // namespace
 
 ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& format)
@@ -41,15 +52,21 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     const std::optional<double> frequency = ParseFieldNumber(input.frequency);
     if (!frequency)
         return ComputeError{msg::FrequencyNotNumber};
-    const std::optional<double> delay = ParseFieldNumber(input.delay);
+    // A count of cycles needs the frequency only for the time in its header, and no time comes
+    // of a frequency that is not positive; a delay in time judges the frequency by its target.
+    const bool cycles = format.unit == DelayUnit::Cycles;
+    if (cycles && !(*frequency > 0))
+        return ComputeError{msg::FrequencyNotPositive};
+    const std::optional<double> delay = ReadDelay(input.delay, format.unit);
     if (!delay)
-        return ComputeError{msg::DelayNotNumber};
+        return ComputeError{cycles ? msg::CyclesNotWhole : msg::DelayNotNumber};
     if (auto error = NameError(input.counter, CounterMessages))
         return *error;
     if (auto error = NameError(input.label, LabelMessages))
         return *error;
 
-    PlanResult planned = PlanDelay(*frequency, *delay, input.countCallReturn, format.watchdog);
+    PlanResult planned =
+        PlanDelay(*frequency, *delay, input.countCallReturn, format.unit, format.watchdog);
     if (format.timesW && std::holds_alternative<DelayPlan>(planned))
         planned = PlanUnitBody(std::get<DelayPlan>(planned));
     if (const auto* failure = std::get_if<DelayFailure>(&planned))
@@ -57,7 +74,7 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
 
     DelayRoutine routine;
     routine.plan = std::get<DelayPlan>(planned);
-    routine.delayMs = *delay;
+    routine.delay = *delay;
     routine.errorPercent = ErrorPercent(routine.plan, *delay);
     routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, format);
     routine.words = RoutineWords(routine.plan, format);

@@ -14,7 +14,7 @@ namespace kavrin
 struct ComputeInput
 {
     std::string frequency = "3.2768"; ///< MHz
-    std::string delay = "10";         ///< ms
+    std::string delay = "10";         ///< in the format's unit, ms by default
     std::string label = "WAIT";       ///< name of the routine and its loops
     std::string counter = "CNT";      ///< base name of the counter variables
     bool countCallReturn = false;     ///< CALL and RETURN count towards the delay
@@ -24,7 +24,7 @@ struct ComputeInput
 struct DelayRoutine
 {
     DelayPlan plan;
-    double delayMs = 0;
+    double delay = 0; ///< the wanted delay in the format's unit
     double errorPercent = 0;
     std::string text;                    ///< the routine, ending in its return without a line feed
     std::int32_t words = 0;              ///< instruction words of the routine
@@ -47,7 +47,8 @@ struct ComputeError
 using ComputeResult = std::variant<DelayRoutine, ComputeError>;
 
 /// Runs the tests in the user's order (frequency, delay, counter name, label name, plan) and
-/// stops at the first failure; otherwise plans and writes the routine in `format`. With
+/// stops at the first failure; with the delay in cycles, the frequency must also be positive and
+/// the delay a whole number; otherwise plans and writes the routine in `format`. With
 /// `format.timesW` the plan is one unit's body (`PlanUnitBody`), and a delay too short for the
 /// unit loop is too small. With `format.watchdog` the plan is that of a routine that clears the
 /// watchdog.

@@ -51,13 +51,10 @@ template <class X> X CycleSeconds(double frequencyMHz)
     return X(1) / cyclesPerSecond; // infinite for a zero frequency; the quotient is then 0
 }
 
-/// N = trunc((d / 1000) / T), step by step in the order the figures were first computed.
-template <class X> CycleBudget ComputeCycleBudget(double frequencyMHz, double delayMs)
+/// The budget for a quotient of cycles: N truncated toward zero, or the side of the 32-bit range
+/// it leaves.
+template <class X> CycleBudget BudgetOf(const X& quotient)
 {
-    // Each step is rounded on its own, so computing the delay in seconds after the cycle time
-    // gives the same quotient as computing it in between.
-    X quotient = (X(delayMs) / X(1000)) / CycleSeconds<X>(frequencyMHz);
-
     CycleBudget budget;
     if (quotient >= X(2147483648.0))
         budget.status = CycleBudget::Status::AboveRange;
@@ -71,16 +68,36 @@ template <class X> CycleBudget ComputeCycleBudget(double frequencyMHz, double de
     return budget;
 }
 
+/// N = trunc((d / u) / T) for a delay d given in units of which u make one second (1000 for ms,
+/// 1000000 for us, 1 for s), step by step in the order the figures were first computed.
+template <class X>
+CycleBudget ComputeCycleBudget(double frequencyMHz, double delay, double unitsPerSecond = 1000)
+{
+    // Each step is rounded on its own, so computing the delay in seconds after the cycle time
+    // gives the same quotient as computing it in between. Dividing by 1 is exact: a delay in
+    // seconds is taken as it is.
+    return BudgetOf<X>((X(delay) / X(unitsPerSecond)) / CycleSeconds<X>(frequencyMHz));
+}
+
+/// N cycles in units of which `unitsPerSecond` make one second: (T * N) * u, rounded to double
+/// once at the end.
+template <class X>
+double ComputeApproxDelay(double frequencyMHz, std::int32_t cycles, double unitsPerSecond)
+{
+    X cycleTime = CycleSeconds<X>(frequencyMHz);
+    return ToDouble((cycleTime * X(cycles)) * X(unitsPerSecond));
+}
+
 /// N cycles in milliseconds: (T * N) * 1000, rounded to double once at the end.
 template <class X> double ComputeApproxDelayMs(double frequencyMHz, std::int32_t cycles)
 {
-    X cycleTime = CycleSeconds<X>(frequencyMHz);
-    return ToDouble((cycleTime * X(cycles)) * X(1000));
+    return ComputeApproxDelay<X>(frequencyMHz, cycles, 1000);
 }
 
-/// Error of the reached delay in per cent, relative to the reached delay: (1 - d / a) * 100.
-template <class X> double ComputeErrorPercent(double delayMs, double approxDelayMs)
+/// Error of the reached delay in per cent, relative to the reached delay: (1 - d / a) * 100,
+/// both in the same unit.
+template <class X> double ComputeErrorPercent(double delay, double approxDelay)
 {
-    return ToDouble((X(1) - X(delayMs) / X(approxDelayMs)) * X(100));
+    return ToDouble((X(1) - X(delay) / X(approxDelay)) * X(100));
 }
 } // namespace kavrin::detail

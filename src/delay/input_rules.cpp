@@ -1,5 +1,6 @@
 #include "input_rules.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
@@ -84,6 +85,26 @@ std::optional<double> ParseFieldNumber(std::string_view text)
     if (nonZero && std::fabs(*value) < DBL_MIN)
         return std::nullopt; // underflow to zero or into the subnormal range
     return value;
+}
+
+std::optional<std::int64_t> ParseFieldWholeNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i]))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i == text.size())
+        return std::nullopt; // no digit
+    std::int64_t magnitude = 0;
+    for (; i < text.size(); ++i)
+    {
+        if (!IsDigit(text[i]))
+            return std::nullopt;
+        magnitude = std::min(MaxWholeNumber, magnitude * 10 + (text[i] - '0'));
+    }
+    return negative ? -magnitude : magnitude;
 }
 
 namespace detail

@@ -2,6 +2,7 @@
 // How the compute command reads its four input texts.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -15,6 +16,15 @@ inline constexpr std::size_t MaxNameBytes = 255;
 /// Gives nothing for anything else, including "inf", "nan", hexadecimal, trailing characters and
 /// values that overflow or underflow a double. The decimal point never depends on the locale.
 std::optional<double> ParseFieldNumber(std::string_view text);
+
+/// Largest value `ParseFieldWholeNumber` gives: a longer number saturates here, far beyond every
+/// count the loops can take.
+inline constexpr std::int64_t MaxWholeNumber = 1'000'000'000'000'000;
+
+/// Reads a whole-number field: leading white space, an optional sign and decimal digits, as the
+/// number field takes them but without a decimal point or comma and without an exponent.
+/// Magnitudes above `MaxWholeNumber` give `MaxWholeNumber` with their sign.
+std::optional<std::int64_t> ParseFieldWholeNumber(std::string_view text);
 
 /// Why a name is refused; `Ok` when it is accepted as it stands (nothing is trimmed).
 enum class NameProblem

@@ -8,6 +8,10 @@ inline constexpr const char* ErrorCaption = "Error";
 
 inline constexpr const char* FrequencyNotNumber = "Frekvence oscilátoru mosí být číslo";
 inline constexpr const char* DelayNotNumber = "Spoždění musí být číslo";
+/// A delay in instruction cycles is a whole number.
+inline constexpr const char* CyclesNotWhole = "Počet cyklů musí být celé číslo";
+/// A delay in instruction cycles takes its time from the frequency, which must then be positive.
+inline constexpr const char* FrequencyNotPositive = "Frekvence oscilátoru musí být kladná";
 
 inline constexpr const char* CounterEmpty = "Jméno proměné musí být vyplněno";
 inline constexpr const char* CounterInvalid = "Jméno proměné obsahuje neplatné znaky";

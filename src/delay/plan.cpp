@@ -129,10 +129,40 @@ DelayPlan PlanLoops(std::int32_t targetCycles, bool clearsWatchdog)
     return plan;
 }
 
-PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn, bool clearsWatchdog)
+double UnitsPerSecond(DelayUnit unit)
+{
+    switch (unit)
+    {
+    case DelayUnit::Microseconds:
+        return 1000000;
+    case DelayUnit::Milliseconds:
+        return 1000;
+    case DelayUnit::Seconds:
+        return 1;
+    case DelayUnit::Cycles:
+        break;
+    }
+    return 0;
+}
+
+namespace
+{
+/// N for a delay in `unit`: the extended-precision quotient for a time, the count itself (whole
+/// numbers pass unchanged) for cycles.
+detail::CycleBudget BudgetFor(double frequencyMHz, double delay, DelayUnit unit)
+{
+    using detail::Extended;
+    if (unit == DelayUnit::Cycles)
+        return detail::BudgetOf<Extended>(Extended(delay));
+    return detail::ComputeCycleBudget<Extended>(frequencyMHz, delay, UnitsPerSecond(unit));
+}
+} // namespace
+
+PlanResult PlanDelay(double frequencyMHz, double delay, bool countCallReturn, DelayUnit unit,
+                     bool clearsWatchdog)
 {
     using detail::CycleBudget;
-    const CycleBudget budget = detail::ComputeCycleBudget<detail::Extended>(frequencyMHz, delayMs);
+    const CycleBudget budget = BudgetFor(frequencyMHz, delay, unit);
     if (budget.status == CycleBudget::Status::AboveRange)
         return DelayFailure::DelayTooLarge;
     if (budget.status == CycleBudget::Status::BelowRange)
@@ -151,6 +181,10 @@ PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn, 
     plan.CallReturnCounted = countCallReturn;
     plan.ApproxDelayMs =
         detail::ComputeApproxDelayMs<detail::Extended>(frequencyMHz, budget.cycles);
+    plan.ApproxDelay = unit == DelayUnit::Cycles
+                           ? budget.cycles
+                           : detail::ComputeApproxDelay<detail::Extended>(
+                                 frequencyMHz, budget.cycles, UnitsPerSecond(unit));
     return plan;
 }
 
@@ -164,6 +198,7 @@ PlanResult PlanUnitBody(const DelayPlan& unit)
     DelayPlan body = PlanLoops(static_cast<std::int32_t>(target), unit.ClearsWatchdog);
     body.CycleCount = unit.CycleCount;
     body.ApproxDelayMs = unit.ApproxDelayMs;
+    body.ApproxDelay = unit.ApproxDelay;
     body.CallReturnCounted = unit.CallReturnCounted;
     return body;
 }

@@ -24,11 +24,28 @@ inline constexpr std::int64_t WatchdogInnerPassCycles = 4;
 /// below it (8 cycles) is spent by the filler alone, with no loop block (`Levels` 0).
 inline constexpr std::int32_t MinWatchdogLoopCycles = 9;
 
+/// The unit the wanted delay is given in. Each is the enumerator of its word in the choices
+/// table, in the same order.
+enum class DelayUnit
+{
+    Microseconds,
+    Milliseconds,
+    Seconds,
+    /// Instruction cycles: the delay is N itself, a whole number.
+    Cycles,
+};
+
+/// How many of `unit` make one second: 1000000, 1000 or 1; 0 for cycles, which are no time.
+double UnitsPerSecond(DelayUnit unit);
+
 /// The outcome of the loop search, written out by `WriteDelayRoutine`.
 struct DelayPlan
 {
     std::int32_t CycleCount = 0; ///< N: whole instruction cycles in the wanted delay
     double ApproxDelayMs = 0;    ///< N cycles in milliseconds
+    /// N cycles in the unit of the wanted delay (N itself for cycles): what the header shows and
+    /// the error figure compares with the wanted delay.
+    double ApproxDelay = 0;
     /// Cycles for loops plus filler: N, or N - 4 with CALL/RETURN; for the body of one unit of a
     /// routine that waits W units, N - 3, or N - 7 with CALL/RETURN.
     std::int32_t TargetCycles = 0;
@@ -52,14 +69,16 @@ enum class DelayFailure
 
 using PlanResult = std::variant<DelayPlan, DelayFailure>;
 
-/// Plans the delay routine for `frequencyMHz` and `delayMs`; `countCallReturn` makes the CALL
-/// and RETURN part of the delay; with `clearsWatchdog` the loops are those of a routine that
-/// clears the watchdog. Inputs may be any finite doubles; only the target is judged.
-PlanResult PlanDelay(double frequencyMHz, double delayMs, bool countCallReturn,
-                     bool clearsWatchdog = false);
+/// Plans the delay routine for `frequencyMHz` and a wanted `delay` in `unit`; `countCallReturn`
+/// makes the CALL and RETURN part of the delay; with `clearsWatchdog` the loops are those of a
+/// routine that clears the watchdog. Inputs may be any finite doubles; only the target is judged.
+/// In cycles the delay is N truncated toward zero (the compute command hands only whole numbers),
+/// and the frequency gives only `ApproxDelayMs`.
+PlanResult PlanDelay(double frequencyMHz, double delay, bool countCallReturn,
+                     DelayUnit unit = DelayUnit::Milliseconds, bool clearsWatchdog = false);
 
 /// Loop counts and filler for `targetCycles` (MinTargetCycles..MaxTargetCycles): the fields
-/// from `TargetCycles` on; `CycleCount` and `ApproxDelayMs` are left for the caller. With
+/// from `TargetCycles` on; `CycleCount` and the reached delays are left for the caller. With
 /// `clearsWatchdog` the innermost pass takes WatchdogInnerPassCycles, and a target below
 /// MinWatchdogLoopCycles gets no loop block.
 DelayPlan PlanLoops(std::int32_t targetCycles, bool clearsWatchdog = false);
@@ -74,7 +93,7 @@ inline constexpr std::int32_t UnitTailCycles = CallReturnCycles;
 
 /// The body of one unit of a routine that waits W units of `unit` (a plan from PlanDelay): the
 /// loop counts and filler for N - 3 cycles, N - 7 with CALL and RETURN counted. `CycleCount`,
-/// `ApproxDelayMs` and `CallReturnCounted` stay the unit's. DelayTooSmall when the body would be
+/// the reached delays and `CallReturnCounted` stay the unit's. DelayTooSmall when the body would be
 /// shorter than MinTargetCycles (N below 11, or 15 with CALL and RETURN counted). The body
 /// clears the watchdog when the unit's plan does.
 PlanResult PlanUnitBody(const DelayPlan& unit);

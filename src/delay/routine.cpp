@@ -24,11 +24,14 @@ struct LayoutForm
     /// Every file-register operand names its destination (and on PIC18 its access bit), so that
     /// gpasm has no default to note.
     bool explicitOperands;
+    /// A relocatable module: the label exported, the counters declared, sections, END.
+    bool module;
 };
 
 constexpr LayoutForm Layouts[] = {
-    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, "", false},
-    /* Gputils */ {{"", "", ""}, "\t", true},
+    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, "", false, false},
+    /* Gputils */ {{"", "", ""}, "\t", true, false},
+    /* Module */ {{"", "", ""}, "\t", true, true},
 };
 
 /// The pieces in which the cores differ.
@@ -38,13 +41,22 @@ struct CoreForm
     std::string_view twoCycles; ///< one word that does nothing for two cycles
     std::string_view ret;       ///< the closing return, two cycles
     std::string_view access;    ///< the operand that names the access bank, if the core has one
+    /// A module's data section, where the counters go.
+    std::string_view dataSection;
+    /// Parts of the core may have more than one page of program memory, so a CALL from another
+    /// page needs PAGESEL.
+    bool pages;
 };
 
 constexpr CoreForm Cores[] = {
-    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", ""},
-    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", ""},
-    // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM.
-    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0"},
+    // Baseline: a plain data section, since the core has no bank that all its parts share
+    // (most of its parts have one bank of RAM).
+    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", "", "UDATA", true},
+    // Midrange and enhanced midrange: the 16 bytes every bank shares.
+    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", "", "UDATA_SHR", true},
+    // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM. CALL
+    // reaches the whole program memory.
+    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0", "UDATA_ACS", false},
 };
 
 const LayoutForm& LayoutOf(RoutineSyntax syntax)
@@ -73,6 +85,27 @@ Operands OperandsOf(const LayoutForm& layout, const CoreForm& core)
     operands.df = ",1" + operands.mw;
     operands.df3 = layout.explicitOperands ? operands.df : std::string();
     return operands;
+}
+
+/// How the header gives the reached delay in each unit, in the order of DelayUnit: the unit's
+/// ASCII name (assembler sources are often read as ASCII) and the decimals that show the same
+/// 10 ns as the milliseconds' five.
+struct UnitForm
+{
+    std::string_view name;
+    int decimals;
+};
+
+constexpr UnitForm Units[] = {
+    /* Microseconds */ {"us", 5},
+    /* Milliseconds */ {"ms", 5},
+    /* Seconds */ {"s", 8},
+    /* Cycles */ {"cycles", 0},
+};
+
+const UnitForm& UnitOf(DelayUnit unit)
+{
+    return Units[static_cast<int>(unit)];
 }
 
 constexpr std::string_view NopFiller = "\tnop\n";      // one cycle
@@ -166,6 +199,30 @@ constexpr std::string_view UnitTail = "\n"
                                       "\t{two}\n"
                                       "\t{jump}\t{label}_UNIT";
 
+// A module's text around the routine. Its counters are not GLOBAL, so the names stay the module's
+// own and two modules with the same counter names link into one program; the sections are named
+// after the label, which the program's modules must not share anyway.
+constexpr std::string_view ModuleCallHead = "; A module for gplink, for every part of its core: "
+                                            "gpasm -c -p PART FILE.asm\n";
+constexpr std::string_view ModuleCallPaged =
+    "; A program calls it so (PAGESEL where the part has more than one page of program memory):\n"
+    ";\tEXTERN\t{label}\n"
+    ";\tPAGESEL\t{label}\n";
+constexpr std::string_view ModuleCallFlat = "; A program calls it so:\n"
+                                            ";\tEXTERN\t{label}\n";
+constexpr std::string_view ModuleLoadUnits = ";\tMOVLW\tunits\n";
+constexpr std::string_view ModuleCall = ";\tCALL\t{label}\n";
+constexpr std::string_view ModulePageBack = ";\tPAGESEL\t$\n";
+constexpr std::string_view ModuleGlobal = "\tGLOBAL\t{label}\n"
+                                          "\n"
+                                          "{label}_DATA\t{section}\n";
+constexpr std::string_view ModuleCounter = "{counter}\tRES\t1\n";
+constexpr std::string_view ModuleCode = "\n"
+                                        "{label}_CODE\tCODE\n";
+constexpr std::string_view ModuleEnd = "\n"
+                                       "\n"
+                                       "\tEND";
+
 struct Writer
 {
     std::string& out;
@@ -177,31 +234,84 @@ struct Writer
     const bool clears; // the routine clears the watchdog
     int padLabels = 0; // filler loop labels written so far
 
-    /// The header comment and the empty line after it; with W units, a line says so, and in a
-    /// routine that clears the watchdog, a line gives its longest run between two clears.
-    void Header(const DelayPlan& plan, double delayMs, const RoutineFormat& format)
+    /// The header comment, without the empty line after it; with W units, a line says so, and in
+    /// a routine that clears the watchdog, a line gives its longest run between two clears. A
+    /// count of cycles is followed by the time it takes in milliseconds.
+    void Header(const DelayPlan& plan, double delay, const RoutineFormat& format)
     {
-        const bool timesW = format.timesW;
+        const UnitForm& unit = UnitOf(format.unit);
+        const double error = ErrorPercent(plan, delay);
         // fmt never uses the locale's decimal separator, so the point stays "." everywhere.
-        fmt::format_to(std::back_inserter(out),
-                       "; Approximated delay: {:.5f} [ms], Error: {:.5f}% \n", plan.ApproxDelayMs,
-                       ErrorPercent(plan, delayMs));
-        if (timesW)
+        if (format.unit == DelayUnit::Cycles)
+            fmt::format_to(std::back_inserter(out),
+                           "; Approximated delay: {} [{}] ({:.5f} [ms]), Error: {:.5f}% \n",
+                           plan.CycleCount, unit.name, plan.ApproxDelayMs, error);
+        else
+            fmt::format_to(std::back_inserter(out),
+                           "; Approximated delay: {:.{}f} [{}], Error: {:.5f}% \n",
+                           plan.ApproxDelay, unit.decimals, unit.name, error);
+        if (format.timesW)
             out += plan.CallReturnCounted
                        ? "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
                        : "; Waits W times that (W = 0: 256 times), plus 4 cycles for CALL and "
                          "RETURN\n";
         if (clears)
+            WatchdogLine(plan, format);
+    }
+
+    /// The header's line with the longest run between two clears, in cycles and in time: in µs
+    /// for a delay in µs or ms, in seconds for one in seconds, and in milliseconds, the time the
+    /// header gives a count of cycles, for one in cycles.
+    void WatchdogLine(const DelayPlan& plan, const RoutineFormat& format)
+    {
+        const std::int64_t bound = WatchdogBound(plan, format);
+        // The cycle's length from the reached delay, so the time follows the delay line.
+        const long double ms =
+            static_cast<long double>(plan.ApproxDelayMs) * bound / plan.CycleCount;
+        UnitForm shown = UnitOf(DelayUnit::Microseconds);
+        long double time = ms * 1000;
+        if (format.unit == DelayUnit::Seconds)
         {
-            const std::int64_t bound = WatchdogBound(plan, format);
-            // The cycle's length from the reached delay, so the time follows the delay line.
-            const long double us =
-                static_cast<long double>(plan.ApproxDelayMs) * 1000 * bound / plan.CycleCount;
-            fmt::format_to(std::back_inserter(out),
-                           "; Clears the watchdog at least every {} cycles ({:.5f} [us])\n", bound,
-                           static_cast<double>(us));
+            shown = UnitOf(DelayUnit::Seconds);
+            time = ms / 1000;
         }
+        else if (format.unit == DelayUnit::Cycles)
+        {
+            shown = UnitOf(DelayUnit::Milliseconds);
+            time = ms;
+        }
+        fmt::format_to(std::back_inserter(out),
+                       "; Clears the watchdog at least every {} cycles ({:.{}f} [{}])\n", bound,
+                       static_cast<double>(time), shown.decimals, shown.name);
+    }
+
+    /// A module's comment on how a program calls it, after the header's first lines.
+    void ModuleCallComment(bool timesW)
+    {
+        out += ModuleCallHead;
+        ModulePiece(core.pages ? ModuleCallPaged : ModuleCallFlat);
+        if (timesW)
+            out += ModuleLoadUnits;
+        ModulePiece(ModuleCall);
+        if (core.pages)
+            out += ModulePageBack;
         out += '\n';
+    }
+
+    /// The label exported, the counters declared and the code section opened.
+    void ModuleSections(const std::vector<std::string>& counters)
+    {
+        ModulePiece(ModuleGlobal);
+        for (const std::string& name : counters)
+            fmt::format_to(std::back_inserter(out), fmt::runtime(ModuleCounter),
+                           fmt::arg("counter", name));
+        ModulePiece(ModuleCode);
+    }
+
+    void ModulePiece(std::string_view text)
+    {
+        fmt::format_to(std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
+                       fmt::arg("section", core.dataSection));
     }
 
     void Label()
@@ -364,9 +474,30 @@ Span FillerSpan(const FillerPlan& filler)
 }
 } // namespace
 
-double ErrorPercent(const DelayPlan& plan, double delayMs)
+std::string_view RoutineFileExtension(const RoutineFormat& format)
 {
-    return detail::ComputeErrorPercent<detail::Extended>(delayMs, plan.ApproxDelayMs);
+    return LayoutOf(format.syntax).module ? ".asm" : ".inc";
+}
+
+std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
+                                         const RoutineFormat& format)
+{
+    // The filler's loops count down counter 1, and counter 2 around it, even with no loop block
+    // (a routine that clears the watchdog and has no loop block for the smallest targets).
+    const FillerPlan filler = PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog);
+    const int fillerLevels =
+        filler.nestedCount > 0 ? 2 : (filler.freeLoops > 0 || filler.countedLoop > 0 ? 1 : 0);
+    std::vector<std::string> names;
+    for (int level = 1; level <= std::max(plan.Levels, fillerLevels); ++level)
+        names.push_back(std::string(counter) + static_cast<char>('0' + level));
+    if (format.timesW)
+        names.push_back(UnitsCounterName(counter));
+    return names;
+}
+
+double ErrorPercent(const DelayPlan& plan, double delay)
+{
+    return detail::ComputeErrorPercent<detail::Extended>(delay, plan.ApproxDelay);
 }
 
 std::string UnitsCounterName(std::string_view counter)
@@ -374,7 +505,7 @@ std::string UnitsCounterName(std::string_view counter)
     return std::string(counter) + "W";
 }
 
-std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
+std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_view label,
                               std::string_view counter, const RoutineFormat& format)
 {
     std::string out;
@@ -382,7 +513,14 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
     const LayoutForm& layout = LayoutOf(format.syntax);
     const CoreForm& core = CoreOf(format.core);
     Writer writer{out, label, counter, layout, core, OperandsOf(layout, core), plan.ClearsWatchdog};
-    writer.Header(plan, delayMs, format);
+    writer.Header(plan, delay, format);
+    if (layout.module)
+    {
+        writer.ModuleCallComment(format.timesW);
+        writer.ModuleSections(RoutineCounters(plan, counter, format));
+    }
+    else
+        out += '\n';
     writer.Label();
     if (format.timesW)
         writer.Unit(UnitLoopHead);
@@ -395,6 +533,8 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string
     writer.Return();
     if (tail)
         writer.Unit(UnitTail);
+    if (layout.module)
+        out += ModuleEnd;
     return out;
 }
 

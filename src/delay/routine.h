@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "filler.h"
 #include "plan.h"
@@ -18,6 +19,10 @@ enum class RoutineSyntax
     Classic,
     /// For the GNU PIC assembler gpasm: loop labels in column 1, the return indented by one tab.
     Gputils,
+    /// The gputils text as a module of its own for gpasm's relocatable mode and gplink: the label
+    /// GLOBAL, its counters declared in the core's data section, a code section, END. No
+    /// processor: one module serves every part of its core.
+    Module,
 };
 
 /// The 8-bit PIC core the routine is written for. The instruction cycle is four clocks on each,
@@ -44,8 +49,10 @@ struct RoutineFormat
     bool timesW = false;
     /// The routine clears the watchdog (CLRWDT) so often that at most `MaxWatchdogBound` cycles
     /// pass between two clears, from the CALL to the RETURN; it is planned with
-    /// `PlanDelay(..., true)`, whose plan says so (`DelayPlan::ClearsWatchdog`).
+    /// `PlanDelay` with `clearsWatchdog`, whose plan says so (`DelayPlan::ClearsWatchdog`).
     bool watchdog = false;
+    /// The unit of the wanted delay, which the header names.
+    DelayUnit unit = DelayUnit::Milliseconds;
 };
 
 /// The longest run of cycles between two CLRWDTs that a routine clearing the watchdog may have.
@@ -56,15 +63,28 @@ inline constexpr std::int64_t MaxWatchdogBound = 16;
 /// labels (the label, or the label followed by "_" and a word).
 std::string UnitsCounterName(std::string_view counter);
 
-/// Error of the reached delay in per cent, relative to the reached delay.
-double ErrorPercent(const DelayPlan& plan, double delayMs);
+/// The file name extension of the routine's text: ".asm" for a module, which is assembled on its
+/// own, ".inc" for the others, which a program includes.
+std::string_view RoutineFileExtension(const RoutineFormat& format);
+
+/// The counters the routine uses, in the order a module declares them: the loop counters (the
+/// counter base followed by 1, 2 and with three levels 3; every filler uses 1 and 2 only, and a
+/// routine with no loop block, which clears the watchdog, those its filler's loops use), then with
+/// W units the units counter.
+std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
+                                         const RoutineFormat& format);
+
+/// Error of the reached delay in per cent, relative to the reached delay; `delay` in the unit the
+/// plan was made for.
+double ErrorPercent(const DelayPlan& plan, double delay);
 
 /// The whole routine: header comment, loop block, filler and the closing return instruction
-/// (no line feed after it). `label` and `counter` are UTF-8 and are inserted exactly as given.
-/// With `format.timesW` the loop block and filler are one unit's body inside the unit loop, and
-/// with CALL and RETURN counted the text ends in the jump back that every unit but the last
-/// takes.
-std::string WriteDelayRoutine(const DelayPlan& plan, double delayMs, std::string_view label,
+/// (no line feed after it). `delay` is the wanted delay in `format.unit`, the plan's unit. `label`
+/// and `counter` are UTF-8 and are inserted exactly as given. With `format.timesW` the loop block
+/// and filler are one unit's body inside the unit loop, and with CALL and RETURN counted the text
+/// ends in the jump back that every unit but the last takes. A module also declares the label and
+/// the counters first and ends in END.
+std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_view label,
                               std::string_view counter, const RoutineFormat& format = {});
 
 /// Instruction words of that routine: loop block, filler and return, and the unit loop.

@@ -1,4 +1,5 @@
-// module.compute(request): the page's entry to the engine (appended to the module's factory).
+// module.compute(request), module.choices() and module.delayCaption(choices): the page's entries
+// to the engine (appended to the module's factory).
 // The texts go in as UTF-8 bytes encoded here, so that a lone surrogate, which no UTF-8 can
 // hold, reaches the name rule as the invalid bytes it stands for and is refused as such; the
 // routine comes out as a view on the module's memory, decoded in one step.
@@ -37,7 +38,22 @@
         return bytes.subarray(0, n);
     }
 
-    var texts = ["frequency", "delay", "label", "counter", "core", "filler", "syntax"];
+    var texts = ["frequency", "delay", "label", "counter"];
+
+    // The message for choices that are not an object of words (strings) by the table's keys, or
+    // null; the engine refuses an unknown key or word.
+    function choicesRefused(choices) {
+        if (typeof choices !== "object" || choices === null)
+            return "request.choices must be an object";
+        var key = Object.keys(choices).find(function (k) { return typeof choices[k] !== "string"; });
+        return key === undefined ? null : "request.choices[\"" + key + "\"] must be a string";
+    }
+
+    // {ok: true, caption} (a message id), the delay field's caption for `choices`.
+    Module["delayCaption"] = function (choices) {
+        var refused = choicesRefused(choices);
+        return refused ? { ok: false, message: refused } : Module["delayCaptionOf"](choices);
+    };
 
     Module["compute"] = function (request) {
         if (typeof request !== "object" || request === null)
@@ -47,11 +63,12 @@
                 return { ok: false, message: "request." + texts[i] + " must be a string" };
         if (typeof request.countCallReturn !== "boolean")
             return { ok: false, message: "request.countCallReturn must be true or false" };
-        if (typeof request.timesW !== "boolean")
-            return { ok: false, message: "request.timesW must be true or false" };
+        var refused = choicesRefused(request.choices);
+        if (refused)
+            return { ok: false, message: refused };
         var result = Module["computeBytes"](bytesOf(request.frequency), bytesOf(request.delay),
             bytesOf(request.label), bytesOf(request.counter), request.countCallReturn,
-            request.core, request.filler, request.syntax, request.timesW);
+            request.choices);
         if (!result.ok)
             return result;
         return {
@@ -60,6 +77,9 @@
             words: result.words,
             fillerInstructions: result.fillerInstructions,
             loopWords: result.loopWords,
+            offersLoopFiller: result.offersLoopFiller,
+            loopFiller: result.loopFiller,
+            fileExtension: result.fileExtension,
         };
     };
 })();

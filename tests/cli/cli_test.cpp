@@ -1,5 +1,6 @@
 // kavrin-cli as scripts use it: its output, its messages and its exit codes.
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -105,10 +106,24 @@ TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)
          {},
          {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Goto, kavrin::PicCore::Baseline}},
         {{"--core", "midrange"}, {}, {}},
+        {{"--syntax", "Module", "--core", "pic18", "--times-w"},
+         {},
+         {kavrin::RoutineSyntax::Module, kavrin::FillerKind::Goto, kavrin::PicCore::Pic18, true}},
         {{"-f", "4", "-d", "1", "--times-w", "--count-call-return", "--filler", "loop"},
          {"4", "1", "WAIT", "CNT", true},
          {kavrin::RoutineSyntax::Classic, kavrin::FillerKind::Loop, kavrin::PicCore::Midrange,
           true}},
+
+        {{"-f", "4", "-d", "40", "--unit", "us"},
+         {"4", "40"},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Microseconds}},
+        {{"-f", "4", "-d", "0.01", "--unit=S", "--count-call-return"},
+         {"4", "0.01", "WAIT", "CNT", true},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Seconds}},
+        {{"-f", "4", "-d", "10000", "--unit", "cycles", "--times-w"},
+         {"4", "10000"},
+         {{}, {}, kavrin::PicCore::Midrange, true, false, kavrin::DelayUnit::Cycles}},
+        {{"--unit", "ms"}, {}, {}},
     };
     for (const auto& c : cases)
     {
@@ -138,6 +153,11 @@ TEST(KavrinCli, ShowsTheOneMessageOnStderrAndExitsWithOne)
         {{"-f", "4", "-d", "0.0141", "--count-call-return"}, nullptr},
         {{"-f", "4", "-d", "0.0141", "--count-call-return", "--times-w"},
          kavrin::msg::DelayTooSmall},
+
+        {{"-d", "10000.5", "--unit", "cycles"}, kavrin::msg::CyclesNotWhole},
+        {{"-f", "0", "-d", "10000", "--unit", "cycles"}, kavrin::msg::FrequencyNotPositive},
+        {{"-d", "11", "--unit", "cycles", "--count-call-return"}, kavrin::msg::DelayTooSmall},
+        {{"-d", "1e4", "--unit", "us"}, nullptr},
     };
     for (const auto& c : cases)
     {
@@ -167,7 +187,10 @@ TEST(KavrinCli, RefusesUnknownUsageWithExitTwo)
              {"--filler", "loops"},
              {"--core", "pic16"},
              {"--core", "2"},
-             {"--core="}})
+             {"--core="},
+             {"--unit", "µs"},
+             {"--unit", "min"},
+             {"--unit", "3"}})
     {
         const RunResult run = RunCli(args);
         EXPECT_EQ(run.exitCode, 2);
@@ -181,9 +204,9 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     const RunResult help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
-         {"--count-call-return", "--syntax {classic,gputils}=classic", "--filler {goto,loop}=goto",
-          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW", "--watchdog",
-          "3  the output could not be written"})
+         {"--count-call-return", "--syntax {classic,gputils,module}=classic",
+          "--filler {goto,loop}=goto", "--core {baseline,midrange,pic18}=midrange", "--times-w",
+          "CNTW", "--watchdog", "--unit {us,ms,s,cycles}=ms", "3  the output could not be written"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     const RunResult version = RunCli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -294,7 +317,24 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
          "midrange",
          1 + 8 + 1 + 2 + 2 + 1 + 3,
          0},
+
+        // The reached delay in the unit too: 40 us, or N itself for cycles.
+        {"40",
+         {"--unit", "us"},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Microseconds},
+         "goto",
+         "midrange",
+         8 + 0 + 1,
+         -1},
+        {"10000",
+         {"--count-call-return", "--unit", "cycles"},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Cycles},
+         "goto",
+         "midrange",
+         8 + 1 + 1,
+         -1},
     };
+    const char* const unitWords[] = {"us", "ms", "s", "cycles"};
     for (const auto& c : cases)
     {
         std::vector<std::string> args{"--json", "-f", "4", "-d", c.delay};
@@ -302,7 +342,8 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         const RunResult run = RunCli(args);
         ASSERT_EQ(run.exitCode, 0);
         const auto json = nlohmann::json::parse(run.out);
-        const bool callReturn = c.options.size() > 1 && c.options[1] == "--count-call-return";
+        const bool callReturn =
+            std::find(c.options.begin(), c.options.end(), "--count-call-return") != c.options.end();
         const auto result =
             kavrin::RunComputeCommand({"4", c.delay, "WAIT", "CNT", callReturn}, c.format);
         const auto& routine = std::get<kavrin::DelayRoutine>(result);
@@ -317,6 +358,20 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["inner"], routine.plan.InnerCount);
         EXPECT_EQ(json["pad_cycles"], routine.plan.PadCycles);
         EXPECT_EQ(json["approx_delay_ms"], routine.plan.ApproxDelayMs);
+        EXPECT_EQ(json["unit"], unitWords[static_cast<int>(c.format.unit)]);
+        if (c.format.unit == kavrin::DelayUnit::Cycles)
+        {
+            EXPECT_TRUE(json["approx_delay"].is_number_integer());
+            EXPECT_EQ(json["approx_delay"], routine.plan.CycleCount);
+        }
+        else
+        {
+            EXPECT_EQ(json["approx_delay"], routine.plan.ApproxDelay);
+        }
+        if (c.format.unit == kavrin::DelayUnit::Microseconds)
+        {
+            EXPECT_EQ(json["approx_delay"], 40.0);
+        }
         EXPECT_EQ(json["error_percent"], routine.errorPercent);
         EXPECT_EQ(json["routine"], routine.text);
         EXPECT_EQ(json["filler"], c.filler);

@@ -8,6 +8,8 @@
                                             that name Kavrin or one of the GUIDs CODE, also
                                             in the packed form Windows Installer keys use
     windows_install.py packed GUID          that packed form
+    windows_install.py path-entries < QUERY the entries of the PATH in `reg query KEY /v PATH`,
+                                            empty ones left out
 
 Each prints one line per item, fields separated by tabs.
 """
@@ -72,6 +74,14 @@ def packed(guid):
     return g[0][::-1] + g[1][::-1] + g[2][::-1] + "".join(tail[i + 1] + tail[i] for i in range(0, 16, 2))
 
 
+def path_entries():
+    for line in sys.stdin.read().replace("\r", "").splitlines():
+        if m := re.match(r"    PATH    REG_(?:EXPAND_)?SZ    (.*)$", line, re.I):
+            for entry in m[1].split(";"):
+                if entry:
+                    print(entry)
+
+
 # The window's remembered choices belong to the user who made them, not to the installation: a
 # per-machine uninstall leaves every user's settings, as Windows programs do.
 USER_SETTINGS = "[hkey_current_user\\software\\kavrin"
@@ -101,5 +111,7 @@ if __name__ == "__main__":
         mentions(args[:split], args[split + 1:])
     elif command == "packed":
         print(packed(args[0]))
+    elif command == "path-entries":
+        path_entries()
     else:
         sys.exit(f"windows_install.py: unknown command {command}")

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "delay/choices.h"
 #include "delay/compute.h"
 #include "delay/messages.h"
 
@@ -160,6 +161,139 @@ TEST(RunComputeCommand, WatchdogKeepsTheRangeAndCountsItsWords)
     EXPECT_EQ(routine.words, 12 + 1 + 168 + 44 + 1);
     EXPECT_EQ(routine.loopWords, 12 + 1 + 7 + 1);
     EXPECT_TRUE(routine.offersLoopFiller);
+}
+
+// The delay in every unit: µs and s take the steps of ms with their own divisor, so 10000 µs lose
+// the cycle 10 ms lose; cycles are N itself, a whole number within the target's limits.
+TEST(RunComputeCommand, DelayInEveryUnit)
+{
+    constexpr DelayUnit us = DelayUnit::Microseconds, ms = DelayUnit::Milliseconds,
+                        s = DelayUnit::Seconds, cycles = DelayUnit::Cycles;
+    const struct
+    {
+        const char* frequency;
+        const char* delay;
+        DelayUnit unit;
+        bool callReturn;
+        const char* message; // nullptr: a routine of N cycles with this header
+        std::int32_t cycles, target;
+        const char* header;
+    } cases[] = {
+        {"4", "40", us, false, nullptr, 40, 40, "40.00000 [us], Error: 0.00000%"},
+        {"4", "10000", us, false, nullptr, 9999, 9999, "9999.00000 [us], Error: -0.01000%"},
+        {"4", "10", ms, false, nullptr, 9999, 9999, "9.99900 [ms], Error: -0.01000%"},
+        {"4", "0.01", s, false, nullptr, 10000, 10000, "0.01000000 [s], Error: 0.00000%"},
+        {"4", "10000", cycles, false, nullptr, 10000, 10000,
+         "10000 [cycles] (10.00000 [ms]), Error: 0.00000%"},
+        {"1", "1000", us, false, nullptr, 249, 249, "996.00000 [us], Error: -0.40161%"},
+        // No division in seconds: the quotient is not rounded below 250.
+        {"1", "0.001", s, false, nullptr, 250, 250, "0.00100000 [s], Error: 0.00000%"},
+        {"4", "0.5", s, false, nullptr, 499999, 499999, "0.49999900 [s], Error: -0.00020%"},
+        {"3,2768", "10000", us, true, nullptr, 8192, 8188, "10000.00000 [us], Error: 0.00000%"},
+        {"4", "40", us, true, nullptr, 40, 36, "40.00000 [us], Error: 0.00000%"},
+        {"4", "0,01", s, true, nullptr, 10000, 9996, "0.01000000 [s], Error: 0.00000%"},
+        {"4", "10000", cycles, true, nullptr, 10000, 9996,
+         "10000 [cycles] (10.00000 [ms]), Error: 0.00000%"},
+        {"3.2768", "8192", cycles, false, nullptr, 8192, 8192,
+         "8192 [cycles] (10.00000 [ms]), Error: 0.00000%"},
+        {"4", "7", us, false, msg::DelayTooSmall, 0, 0, nullptr},
+        {"0", "40", us, false, msg::DelayTooSmall, 0, 0, nullptr},
+        {"20", "1000", s, false, msg::DelayTooLarge, 0, 0, nullptr},
+        // The limits of the target, after CALL and RETURN when they are counted.
+        {"4", "8", cycles, false, nullptr, 8, 8, "8 [cycles] (0.00800 [ms]), Error: 0.00000%"},
+        {"4", "7", cycles, false, msg::DelayTooSmall, 0, 0, nullptr},
+        {"4", "12", cycles, true, nullptr, 12, 8, "12 [cycles] (0.01200 [ms]), Error: 0.00000%"},
+        {"4", "11", cycles, true, msg::DelayTooSmall, 0, 0, nullptr},
+        {"4", "50005246", cycles, false, nullptr, 50005246, 50005246,
+         "50005246 [cycles] (50005.24600 [ms]), Error: 0.00000%"},
+        {"4", "50005247", cycles, false, msg::DelayTooLarge, 0, 0, nullptr},
+        {"4", "50005250", cycles, true, nullptr, 50005250, 50005246,
+         "50005250 [cycles] (50005.25000 [ms]), Error: 0.00000%"},
+        {"4", "50005251", cycles, true, msg::DelayTooLarge, 0, 0, nullptr},
+        {"4", "0", cycles, false, msg::DelayTooSmall, 0, 0, nullptr},
+        {"4", "-10000", cycles, false, msg::DelayTooSmall, 0, 0, nullptr},
+        {"4", "99999999999999999999999", cycles, false, msg::DelayTooLarge, 0, 0, nullptr},
+        {"4", "-99999999999999999999999", cycles, false, msg::DelayTooSmall, 0, 0, nullptr},
+        // Blanks and signs as in the other fields; no fraction (the whole-number rule has the
+        // rest).
+        {"4", " \t+0010000", cycles, false, nullptr, 10000, 10000,
+         "10000 [cycles] (10.00000 [ms]), Error: 0.00000%"},
+        {"4", "10000 ", cycles, false, msg::CyclesNotWhole, 0, 0, nullptr},
+        {"4", "10000.0", cycles, false, msg::CyclesNotWhole, 0, 0, nullptr},
+        // The frequency is judged first, and with cycles it must be positive to give a time.
+        {"4MHz", "8.5", cycles, false, msg::FrequencyNotNumber, 0, 0, nullptr},
+        {"0", "8.5", cycles, false, msg::FrequencyNotPositive, 0, 0, nullptr},
+        {"-4", "10000", cycles, false, msg::FrequencyNotPositive, 0, 0, nullptr},
+        {"0.001", "10000", cycles, false, nullptr, 10000, 10000,
+         "10000 [cycles] (40000.00000 [ms]), Error: 0.00000%"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message()
+                     << c.frequency << " MHz, delay \"" << c.delay << "\", unit "
+                     << static_cast<int>(c.unit) << (c.callReturn ? ", ticked" : ""));
+        RoutineFormat format;
+        format.unit = c.unit;
+        const ComputeResult result =
+            RunComputeCommand(Input(c.frequency, c.delay, "CNT", "WAIT", c.callReturn), format);
+        if (c.message)
+        {
+            ASSERT_TRUE(std::holds_alternative<ComputeError>(result));
+            EXPECT_EQ(std::get<ComputeError>(result).message, c.message);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<DelayRoutine>(result));
+        const auto& routine = std::get<DelayRoutine>(result);
+        EXPECT_EQ(routine.plan.CycleCount, c.cycles);
+        EXPECT_EQ(routine.plan.TargetCycles, c.target);
+        EXPECT_EQ(routine.text.substr(0, routine.text.find('\n')),
+                  std::string("; Approximated delay: ") + c.header + " ");
+    }
+}
+
+// With the delay in cycles the names are still judged before the limits, after the count.
+TEST(RunComputeCommand, CyclesKeepTheOrderOfTheTests)
+{
+    RoutineFormat format;
+    format.unit = DelayUnit::Cycles;
+    const auto outcome = [&format](const ComputeInput& input)
+    {
+        const ComputeResult result = RunComputeCommand(input, format);
+        const auto* error = std::get_if<ComputeError>(&result);
+        return error ? error->message : std::string("OK");
+    };
+    EXPECT_EQ(outcome(Input("0", "8.5", "", "")), msg::FrequencyNotPositive);
+    EXPECT_EQ(outcome(Input("4", "8.5", "", "")), msg::CyclesNotWhole);
+    EXPECT_EQ(outcome(Input("4", "7", "", "")), msg::CounterEmpty);
+    EXPECT_EQ(outcome(Input("4", "7", "CNT", "")), msg::LabelEmpty);
+    // W units of N cycles: a body of N - 3.
+    format.timesW = true;
+    EXPECT_EQ(outcome(Input("4", "10", "CNT", "WAIT")), msg::DelayTooSmall);
+    const ComputeResult result = RunComputeCommand(Input("4", "11", "CNT", "WAIT"), format);
+    EXPECT_EQ(std::get<DelayRoutine>(result).plan.TargetCycles, 8);
+}
+
+TEST(DelayCaption, NamesTheUnit)
+{
+    const struct
+    {
+        DelayUnit unit;
+        std::string caption;
+    } cases[] = {
+        {DelayUnit::Microseconds, "Doba zpoždění [µs]"},
+        {DelayUnit::Milliseconds, "Doba zpoždění [ms]"},
+        {DelayUnit::Seconds, "Doba zpoždění [s]"},
+        {DelayUnit::Cycles, "Počet cyklů"},
+    };
+    for (const auto& c : cases)
+    {
+        RoutineFormat format;
+        format.unit = c.unit;
+        EXPECT_EQ(DelayCaption(format), c.caption);
+        // The choice's word of each value is the unit of the same number.
+        EXPECT_EQ(ChoiceOf("unit").get(format), static_cast<int>(c.unit));
+    }
+    EXPECT_EQ(WordIn(ChoiceOf("unit"), RoutineFormat{}), "ms");
 }
 } // namespace
 } // namespace kavrin

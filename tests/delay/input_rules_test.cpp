@@ -203,6 +203,43 @@ TEST(ParseFieldNumber, IgnoresTheDecimalCommaOfTheLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
+TEST(ParseFieldWholeNumber, TakesDigitsOnlyAndSaturates)
+{
+    const struct
+    {
+        std::string text;
+        std::optional<std::int64_t> value;
+    } cases[] = {
+        {"10000", 10000},
+        {"\t\n +007", 7},
+        {"-0", 0},
+        {"-50005246", -50005246},
+        {"999999999999999", 999999999999999},
+        {"1000000000000001", MaxWholeNumber},
+        {std::string(400, '9'), MaxWholeNumber},
+        {"-" + std::string(400, '9'), -MaxWholeNumber},
+        {"1 ", std::nullopt},
+        {"1.", std::nullopt},
+        {".5", std::nullopt},
+        {"1e3", std::nullopt},
+        {"1,0", std::nullopt},
+        {"", std::nullopt},
+        {"+", std::nullopt},
+        {"-", std::nullopt},
+        {"++1", std::nullopt},
+        {"- 1", std::nullopt},
+        {"0x10", std::nullopt},
+        {"\xC2\xA0"
+         "1",
+         std::nullopt},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE("text \"" + c.text.substr(0, 20) + "\"");
+        EXPECT_EQ(ParseFieldWholeNumber(c.text), c.value);
+    }
+}
+
 TEST(CheckName, AcceptsAnyWellFormedTextUpTo255Bytes)
 {
     const struct

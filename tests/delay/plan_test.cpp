@@ -174,6 +174,21 @@ TEST(CycleBudget, SoftwareAndHardwareExtendedAgreeBitForBit)
         ASSERT_EQ(detail::ComputeErrorPercent<long double>(d, hardMs),
                   detail::ComputeErrorPercent<detail::SoftExtended>(d, softMs))
             << f << " MHz, " << d << " ms";
+        // The same delay in µs or s takes the same steps with another divisor.
+        const double perSecond = i % 2 ? 1000000 : 1;
+        const double other = d * perSecond / 1000;
+        const auto hardOther = detail::ComputeCycleBudget<long double>(f, other, perSecond);
+        const auto softOther =
+            detail::ComputeCycleBudget<detail::SoftExtended>(f, other, perSecond);
+        ASSERT_EQ(hardOther.status, softOther.status)
+            << f << " MHz, " << other << " / " << perSecond;
+        ASSERT_EQ(hardOther.cycles, softOther.cycles)
+            << f << " MHz, " << other << " / " << perSecond;
+        if (hardOther.status != detail::CycleBudget::Status::Ok)
+            continue;
+        ASSERT_EQ(detail::ComputeApproxDelay<long double>(f, hardOther.cycles, perSecond),
+                  detail::ComputeApproxDelay<detail::SoftExtended>(f, softOther.cycles, perSecond))
+            << f << " MHz, " << other << " / " << perSecond;
     }
 }
 

@@ -28,7 +28,7 @@ DelayPlan Plan(double frequency, double delay, bool callReturn = false)
 DelayPlan Plan(double frequency, double delay, bool callReturn, const RoutineFormat& format)
 {
     const DelayPlan unit =
-        std::get<DelayPlan>(PlanDelay(frequency, delay, callReturn, format.watchdog));
+        std::get<DelayPlan>(PlanDelay(frequency, delay, callReturn, format.unit, format.watchdog));
     return format.timesW ? std::get<DelayPlan>(PlanUnitBody(unit)) : unit;
 }
 
@@ -181,11 +181,61 @@ TEST(WriteDelayRoutine, NamesAreInsertedVerbatimWhateverTheirLength)
     }
 }
 
+// A module is assembled on its own and declares exactly the counters its text uses.
+TEST(WriteDelayRoutine, ModuleIsAnAsmFileDeclaringTheCountersItUses)
+{
+    EXPECT_EQ(RoutineFileExtension({RoutineSyntax::Module}), ".asm");
+    EXPECT_EQ(RoutineFileExtension({RoutineSyntax::Gputils}), ".inc");
+    EXPECT_EQ(RoutineFileExtension({}), ".inc");
+    const struct
+    {
+        double delay;
+        bool timesW;
+        std::vector<std::string> counters;
+        bool watchdog = false;
+    } cases[] = {
+        {10, false, {"c1", "c2"}},
+        {1000, false, {"c1", "c2", "c3"}},
+        {1000, true, {"c1", "c2", "c3", "cW"}},
+        {50005.2455, false, {"c1", "c2", "c3"}}, // a nested filler loop on counters 2 and 1
+        // Clearing the watchdog: 8 cycles are the filler alone, with no loop block.
+        {0.0098, false, {}, true},
+        {0.0146, true, {"cW"}, true},
+        {1000, false, {"c1", "c2", "c3"}, true},
+        {50005.2455, true, {"c1", "c2", "c3", "cW"}, true},
+    };
+    for (const auto& c : cases)
+        for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
+        {
+            SCOPED_TRACE(::testing::Message() << c.delay << " ms, times W " << c.timesW);
+            const RoutineFormat format{RoutineSyntax::Module, filler, PicCore::Midrange, c.timesW,
+                                       c.watchdog};
+            const DelayPlan plan = Plan(3.2768, c.delay, false, format);
+            EXPECT_EQ(plan.Levels == 0, c.counters.size() == (c.timesW ? 1u : 0u));
+            EXPECT_EQ(RoutineCounters(plan, "c", format), c.counters);
+            const std::string text = WriteDelayRoutine(plan, c.delay, "L", "c", format);
+            // The watchdog's bound with the header's other lines, before the call comment.
+            const std::size_t bound = text.find("; Clears the watchdog at least every ");
+            EXPECT_EQ(bound != std::string::npos, c.watchdog);
+            if (c.watchdog)
+            {
+                EXPECT_LT(bound, text.find("; A module for gplink"));
+            }
+            for (const std::string counter : {"c1", "c2", "c3", "cW"})
+            {
+                const bool declared = text.find("\n" + counter + "\tRES\t1\n") != std::string::npos;
+                const bool used = text.find("\t" + counter + ",") != std::string::npos;
+                EXPECT_EQ(declared, used) << counter;
+            }
+        }
+}
+
 // Each core's text: only the jumps, the two-cycle filler and the return differ.
 TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
 {
     constexpr auto Classic = RoutineSyntax::Classic;
     constexpr auto Gputils = RoutineSyntax::Gputils;
+    constexpr auto Module = RoutineSyntax::Module;
     constexpr auto Goto = FillerKind::Goto;
     constexpr auto Loop = FillerKind::Loop;
     const char* const twoLevelHead = "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
@@ -475,6 +525,128 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
          "WAIT_NEXT\n"
          "\tbra\t$+2\n"
          "\tBRA\tWAIT_UNIT"},
+        // A module: how a program calls it, the label exported, the counters declared in the
+        // core's data section, the gputils text in a code section, END.
+        {3.2768,
+         10,
+         true,
+         {Module, Goto, PicCore::Baseline},
+         "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
+         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A program calls it so (PAGESEL where the part has more than one page of program "
+         "memory):\n"
+         ";\tEXTERN\tWAIT\n"
+         ";\tPAGESEL\tWAIT\n"
+         ";\tCALL\tWAIT\n"
+         ";\tPAGESEL\t$\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "WAIT_DATA\tUDATA\n"
+         "CNT1\tRES\t1\n"
+         "CNT2\tRES\t1\n"
+         "\n"
+         "WAIT_CODE\tCODE\n"
+         "WAIT\n"
+         "\tMOVLW\tD'93'\n"
+         "\tMOVWF\tCNT2\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'28'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tgoto\t$+1\n"
+         "\tnop\n"
+         "\tRETLW\t0\n"
+         "\n"
+         "\tEND"},
+        // W units: the program loads W before the CALL, and the units counter is declared too.
+        {4,
+         1,
+         true,
+         {Module, Loop, PicCore::Midrange, true},
+         "; Approximated delay: 0.99900 [ms], Error: -0.10010% \n"
+         "; Waits W times that (W = 0: 256 times), CALL and RETURN included\n"
+         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A program calls it so (PAGESEL where the part has more than one page of program "
+         "memory):\n"
+         ";\tEXTERN\tWAIT\n"
+         ";\tPAGESEL\tWAIT\n"
+         ";\tMOVLW\tunits\n"
+         ";\tCALL\tWAIT\n"
+         ";\tPAGESEL\t$\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "WAIT_DATA\tUDATA_SHR\n"
+         "CNT1\tRES\t1\n"
+         "CNT2\tRES\t1\n"
+         "CNTW\tRES\t1\n"
+         "\n"
+         "WAIT_CODE\tCODE\n"
+         "WAIT\n"
+         "\tMOVWF\tCNTW\n"
+         "WAIT_UNIT\n"
+         "\tMOVLW\tD'99'\n"
+         "\tMOVWF\tCNT2\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'2'\n"
+         "\t\tMOVWF\tCNT1\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tDECFSZ\tCNT1,1\n"
+         "\t\tGOTO\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT2,1\n"
+         "\tGOTO\tWAIT_LOOP1\n"
+         "\tnop\n"
+         "\tDECFSZ\tCNTW,1\n"
+         "\tGOTO\tWAIT_NEXT\n"
+         "\tRETURN\n"
+         "WAIT_NEXT\n"
+         "\tgoto\t$+1\n"
+         "\tGOTO\tWAIT_UNIT\n"
+         "\n"
+         "\tEND"},
+        // PIC18: CALL reaches every address, so no PAGESEL; three counters in access RAM.
+        {4,
+         500,
+         false,
+         {Module, Goto, PicCore::Pic18},
+         "; Approximated delay: 499.99900 [ms], Error: -0.00020% \n"
+         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A program calls it so:\n"
+         ";\tEXTERN\tWAIT\n"
+         ";\tCALL\tWAIT\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "WAIT_DATA\tUDATA_ACS\n"
+         "CNT1\tRES\t1\n"
+         "CNT2\tRES\t1\n"
+         "CNT3\tRES\t1\n"
+         "\n"
+         "WAIT_CODE\tCODE\n"
+         "WAIT\n"
+         "\tMOVLW\tD'167'\n"
+         "\tMOVWF\tCNT3,0\n"
+         "WAIT_LOOP1\n"
+         "\t\tMOVLW\tD'230'\n"
+         "\t\tMOVWF\tCNT2,0\n"
+         "WAIT_LOOP2\n"
+         "\t\t\tMOVLW\tD'3'\n"
+         "\t\t\tMOVWF\tCNT1,0\n"
+         "WAIT_LOOP3\n"
+         "\t\t\t\tDECFSZ\tCNT1,1,0\n"
+         "\t\t\tBRA\tWAIT_LOOP3\n"
+         "\t\tDECFSZ\tCNT2,1,0\n"
+         "\t\tBRA\tWAIT_LOOP2\n"
+         "\tDECFSZ\tCNT3,1,0\n"
+         "\tBRA\tWAIT_LOOP1\n"
+         "\tRETURN\n"
+         "\n"
+         "\tEND"},
     };
     for (const auto& c : cases)
     {
@@ -764,6 +936,36 @@ TEST(WriteDelayRoutine, WatchdogFillerOfEverySizeClearsOftenAndExactly)
 
 // Without the choice no routine clears the watchdog: its text has no CLRWDT and the bound is the
 // whole call.
+// The bound's time follows the header's unit: µs for µs and ms, seconds for seconds, and the
+// milliseconds that follow a count of cycles for cycles.
+TEST(WriteDelayRoutine, WatchdogBoundTakesTheHeadersUnitOfTime)
+{
+    const struct
+    {
+        DelayUnit unit;
+        double delay; // 1000 cycles at 4 MHz
+        std::string line;
+    } cases[] = {
+        {DelayUnit::Microseconds, 1000, "every 8 cycles (8.00000 [us])"},
+        {DelayUnit::Milliseconds, 1, "every 8 cycles (8.00000 [us])"},
+        {DelayUnit::Seconds, 0.001, "every 8 cycles (0.00000800 [s])"},
+        {DelayUnit::Cycles, 1000, "every 8 cycles (0.00800 [ms])"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(static_cast<int>(c.unit));
+        RoutineFormat format;
+        format.unit = c.unit;
+        format.watchdog = true;
+        const DelayPlan plan = Plan(4, c.delay, false, format);
+        ASSERT_EQ(WatchdogBound(plan, format), 8);
+        const std::string text = WriteDelayRoutine(plan, c.delay, "L", "c", format);
+        EXPECT_NE(text.find("\n; Clears the watchdog at least " + c.line + "\n\n"),
+                  std::string::npos)
+            << text.substr(0, 200);
+    }
+}
+
 TEST(WriteDelayRoutine, PlainRoutinesNeverClearTheWatchdog)
 {
     for (double delay : {0.008, 10.0, 50005.2455})

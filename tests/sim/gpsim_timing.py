@@ -160,6 +160,7 @@ class Case:
     times_w: bool = False  # --times-w: N, levels and pad are the unit's and its body's
     watchdog: bool = False  # --watchdog; then levels 0 is the filler alone
     resets: bool = False  # on a part with the watchdog on: must be seen to reset
+    unit: Optional[str] = None  # --unit option of the delay; None tests the default (ms)
 
 
 # Today's routines on the 16F628A: default core, default filler.
@@ -184,6 +185,8 @@ MIDRANGE_CASES = [
     Case("every count 255 ticked", "4", "50005.2505", True, 50005250, 3, 0),
     Case("other names, two levels", "12", "33", True, 99000, 2, 3, "Delay_33ms", "d"),
     Case("other names, three levels", "4", "1000", False, 999999, 3, 0, "pause", "Tmr_"),
+    Case("delay in us", "4", "40", False, 40, 2, 0, unit="us"),
+    Case("delay in cycles ticked, odd filler", "4", "10000", True, 10000, 2, 1, unit="cycles"),
 ]
 
 # The compact filler on the 16F628A: loops on the routine's counters instead of long runs of
@@ -337,6 +340,8 @@ class Simulator:
             args += ["--filler", case.filler]
         if case.times_w:
             args.append("--times-w")
+        if case.unit:
+            args += ["--unit", case.unit]
         if case.ticked:
             args.append("--count-call-return")
         if case.watchdog:

@@ -26,27 +26,30 @@ if (!enginePath || !cliPath) {
 }
 const generator = path.join(__dirname, "..", "cross", "compare_cli.py");
 
-const defaults = {
-    frequency: "3.2768", delay: "10", label: "WAIT", counter: "CNT", countCallReturn: false,
-    core: "midrange", filler: "goto", syntax: "classic", timesW: false,
-};
 const textOptions = {
     "-f": "frequency", "--frequency": "frequency", "-d": "delay", "--delay": "delay",
     "-l": "label", "--label": "label", "-c": "counter", "--counter": "counter",
 };
-const wordOptions = { "--core": "core", "--filler": "filler", "--syntax": "syntax" };
+// From the engine's table of choices (module.choices()), which kavrin-cli's options follow:
+// the request of kavrin-cli's defaults, and each choice by its option "--KEY".
+let defaults = null;
+let choiceOptions = null;
+
+/// `request` with the choices of `choices` (words by the table's keys) changed.
+const withChoices = (request, choices) => ({ ...request, choices: { ...request.choices, ...choices } });
 
 /// The request for a kavrin-cli argument list and the arguments to run (without --json), or
 /// null when the module has no counterpart for it.
 function requestOf(args) {
-    const request = { ...defaults };
+    let request = { ...defaults };
     const cliArgs = [];
     let unknownWord = false;
     for (let i = 0; i < args.length; ++i) {
         const arg = args[i];
         const eq = arg.match(/^(--[a-z-]+)=$/); // "--label=": an empty value
         const name = eq ? eq[1] : arg;
-        if (name in textOptions || name in wordOptions) {
+        const row = choiceOptions.get(name);
+        if (name in textOptions || (row && !row.flag)) {
             const value = eq ? "" : args[++i];
             if (value === undefined)
                 return null;
@@ -54,15 +57,16 @@ function requestOf(args) {
                 request[textOptions[name]] = value;
             } else {
                 // The program takes the words in any letter case; the page sends them as listed.
-                request[wordOptions[name]] = value.toLowerCase();
-                unknownWord ||= !/^(classic|gputils|goto|loop|baseline|midrange|pic18)$/.test(value.toLowerCase());
+                const word = value.toLowerCase();
+                request = withChoices(request, { [row.key]: word });
+                unknownWord ||= !row.words.some((w) => w.word === word);
             }
             cliArgs.push(name, value);
         } else if (arg === "--count-call-return") {
             request.countCallReturn = true;
             cliArgs.push(arg);
-        } else if (arg === "--times-w") {
-            request.timesW = true;
+        } else if (row) {
+            request = withChoices(request, { [row.key]: "1" });
             cliArgs.push(arg);
         } else if (arg !== "--json") {
             return null;
@@ -83,31 +87,59 @@ function runCli(args) {
 /// 255 and 256 bytes).
 function jsOnlyCases() {
     const cases = [];
+    const pic18Loop = { core: "pic18", filler: "loop" };
     for (const space of ["\n", "\v", "\f", "\r", "\t\n\v\f\r "])
         cases.push({ ...defaults, frequency: space + "4", delay: space + "1e3" });
     cases.push({ ...defaults, delay: "10\n" }, { ...defaults, frequency: "\u2003" + "4" });
     const names = ["\u007F\u0080\u07FF\u0800\uFFFF", "\uFEFFWAIT", "\u{10000}\u{10FFFF}",
         "\u{1F600}".repeat(63) + "abc", "\u{1F600}".repeat(64), "\u0800".repeat(85), "\u0800".repeat(86)];
     for (const name of names)
-        cases.push({ ...defaults, label: name }, { ...defaults, counter: name, core: "pic18", filler: "loop" });
+        cases.push({ ...defaults, label: name }, withChoices({ ...defaults, counter: name }, pic18Loop));
     // The units counter is the counter base followed by "W": at 255 bytes and over.
-    cases.push({ ...defaults, counter: "C".repeat(255), timesW: true },
-        { ...defaults, counter: "\u0800".repeat(85), timesW: true, countCallReturn: true });
+    cases.push(withChoices({ ...defaults, counter: "C".repeat(255) }, { "times-w": "1" }),
+        withChoices({ ...defaults, counter: "\u0800".repeat(85), countCallReturn: true },
+            { "times-w": "1" }));
     return cases;
 }
 
 /// What the program prints for each request of `jsOnlyCases`: the same arguments.
 function cliArgsOf(request) {
     const args = ["-f", request.frequency, "-d", request.delay, "-l", request.label, "-c",
-        request.counter, "--core", request.core, "--filler", request.filler, "--syntax", request.syntax];
+        request.counter];
     if (request.countCallReturn)
         args.push("--count-call-return");
-    return request.timesW ? [...args, "--times-w"] : args;
+    for (const [option, row] of choiceOptions) {
+        const word = request.choices[row.key];
+        if (!row.flag)
+            args.push(option, word);
+        else if (word === "1")
+            args.push(option);
+    }
+    return args;
 }
+
+/// Requests the engine must refuse, with its message: choices that are no row or no word of the
+/// table, or not an object of words.
+const REFUSED = [
+    [{ bogus: "x" }, 'unknown choice "bogus"'],
+    [{ core: "pic16" }, 'unknown core "pic16" (baseline, midrange or pic18)'],
+    [{ core: "Midrange" }, 'unknown core "Midrange" (baseline, midrange or pic18)'],
+    [{ "times-w": "yes" }, 'unknown times-w "yes" (0 or 1)'],
+    [{ "times-w": true }, 'request.choices["times-w"] must be a string'],
+    [null, "request.choices must be an object"],
+];
 
 async function main() {
     const createKavrinEngine = require(path.resolve(enginePath));
     const engine = await createKavrinEngine();
+    const table = engine.choices();
+    choiceOptions = new Map(table.map((row) => ["--" + row.key, row]));
+    defaults = {
+        frequency: "3.2768", delay: "10", label: "WAIT", counter: "CNT", countCallReturn: false,
+        choices: Object.fromEntries(table.map((row) => [row.key, row.defaultWord])),
+    };
+    const timesW = (request) => request.choices["times-w"] === "1";
+    const isLoop = (request) => request.choices.filler === "loop";
 
     let passed = 0, failed = 0;
     const outcomes = new Map();
@@ -126,8 +158,8 @@ async function main() {
     // the module's words with the loop filler and the filler's words are checked there.
     const compare = (c, cli, json = false) => {
         const result = engine.compute(c.request);
-        if (c.request.timesW && !c.unknownWord && cli.code === 0)
-            timesWRoutines.add(`${c.request.core} ${c.request.filler} ${c.request.syntax}`);
+        if (timesW(c.request) && !c.unknownWord && cli.code === 0)
+            timesWRoutines.add(`${c.request.choices.core} ${c.request.choices.filler} ${c.request.choices.syntax}`);
         if (c.unknownWord) {
             note("unknown choice word");
             if (cli.code === 2 && !result.ok && result.message)
@@ -139,20 +171,25 @@ async function main() {
             const plan = JSON.parse(cli.stdout);
             // The filler's words: what the routine's words leave after each loop level's MOVLW,
             // MOVWF, DECFSZ and jump, the return, and waiting W times the units loop (3 words, 5
-            // with the tail that counts CALL and RETURN).
-            const unitWords = c.request.timesW ? (c.request.countCallReturn ? 5 : 3) : 0;
-            const filler = plan.words - 4 * plan.levels - 1 - unitWords;
+            // with the tail that counts CALL and RETURN); clearing the watchdog, the innermost
+            // loop's CLRWDT and the tail's.
+            const tail = timesW(c.request) && c.request.countCallReturn;
+            const unitWords = timesW(c.request) ? (tail ? 5 : 3) : 0;
+            const clearWords = plan.watchdog ? (plan.levels > 0 ? 1 : 0) + (tail ? 1 : 0) : 0;
+            const filler = plan.words - 4 * plan.levels - 1 - unitWords - clearWords;
             if (result.ok && plan.routine === result.routine && plan.words === result.words &&
                 filler === result.fillerInstructions &&
-                (c.request.filler !== "loop" || result.loopWords === plan.words)) {
+                result.offersLoopFiller === (!isLoop(c.request) && filler > 12) &&
+                (!isLoop(c.request) || result.loopWords === plan.words)) {
                 ++passed;
                 // The program's words with the loop filler, asked once the generator is done
                 // (a program run here would hold up reading its output).
-                if (c.request.filler !== "loop")
+                if (!isLoop(c.request))
                     loopWordsChecks.push({ request: c.request, loopWords: result.loopWords });
             } else {
                 report(c.request, "routine or words",
-                    [result.words, result.loopWords, result.fillerInstructions, result.routine],
+                    [result.words, result.loopWords, result.fillerInstructions,
+                        result.offersLoopFiller, result.routine],
                     [plan.words, filler, plan.routine]);
             }
         } else if (cli.code === 0) {
@@ -207,7 +244,7 @@ async function main() {
         compare({ request, unknownWord: false }, runCli(cliArgsOf(request)));
 
     for (const { request, loopWords } of loopWordsChecks) {
-        const loopRequest = { ...request, filler: "loop" };
+        const loopRequest = withChoices(request, { filler: "loop" });
         const words = JSON.parse(runCli([...cliArgsOf(loopRequest), "--json"]).stdout).words;
         note("words with the loop filler");
         if (loopWords === words)
@@ -227,6 +264,15 @@ async function main() {
             else
                 report({ [field]: name }, "lone surrogate", result, expected);
         }
+    }
+
+    for (const [choices, expected] of REFUSED) {
+        const result = engine.compute({ ...defaults, choices });
+        note("refused choices");
+        if (!result.ok && result.message === expected)
+            ++passed;
+        else
+            report({ choices }, "refused choices", result, expected);
     }
 
     for (const [what, n] of [...outcomes].sort((a, b) => b[1] - a[1]))

@@ -34,9 +34,10 @@ TIMEOUT = 20  # seconds any expected state may take on a loaded machine
 
 FIELDS = ("frequency", "delay", "label", "counter")
 DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
-            "count-call-return": False, "core": "midrange", "filler": "goto",
+            "count-call-return": False, "unit": "ms", "core": "midrange", "filler": "goto",
             "syntax": "classic", "times-w": False}
 CHECK_BOXES = ("count-call-return", "times-w")
+SELECTS = ("unit", "core", "filler", "syntax")
 CAPTIONS = {
     "cs": {"frequency": "Frekvence OSC v [MHz]", "delay": "Doba zpoždění [ms]",
            "label": "Název čekací smyčky", "counter": "Název proměné",
@@ -49,10 +50,8 @@ CAPTIONS = {
            "times-w": "Wait W times (count in W)", "compute": "Compute",
            "copy": "Copy", "download": "Download"},
 }
-# The request the page sends for DEFAULTS.
-ENGINE_DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
-                   "countCallReturn": False, "core": "midrange", "filler": "goto",
-                   "syntax": "classic", "timesW": False}
+# The unit's select by its accessible name (it has no label of its own).
+UNIT_NAMES = {"cs": "Jednotka zpoždění", "en": "Delay unit"}
 WORST = {"frequency": "4", "delay": "50005.2455"}
 
 # Each failing input: the page's fields, the same input for kavrin-cli, the engine's message and
@@ -96,6 +95,18 @@ class Context:
         self.browser = Browser(log_network=True)
         self.driver = self.browser.driver
         self.cli_cache = {}
+        # The engine's table of choices, as the built site's engine gives it.
+        self.table = json.loads(subprocess.run(
+            ["node", "-e", "require(process.argv[1])().then((m) => "
+             "console.log(JSON.stringify(m.choices())))",
+             os.path.join(os.path.abspath(site), "kavrin-engine.js")],
+            capture_output=True, text=True, check=True, timeout=60).stdout)
+
+    def engine_defaults(self):
+        """The request the page sends for DEFAULTS: the fields, and each choice's default word."""
+        return {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
+                "countCallReturn": False,
+                "choices": {row["key"]: row["defaultWord"] for row in self.table}}
 
     # kavrin-cli --------------------------------------------------------------------------------
 
@@ -169,7 +180,7 @@ class Context:
         values = {name: self.el(name).get_attribute("value") for name in FIELDS}
         for name in CHECK_BOXES:
             values[name] = self.el(name).is_selected()
-        for name in ("core", "filler", "syntax"):
+        for name in SELECTS:
             values[name] = self.el(name).get_attribute("value")
         return values
 
@@ -214,8 +225,8 @@ class Context:
 def cli_args(values):
     """kavrin-cli's options for the page's `values` (the defaults for what they leave out)."""
     v = dict(DEFAULTS, **values)
-    args = ["-f", v["frequency"], "-d", v["delay"], "-l", v["label"], "-c", v["counter"],
-            "--core", v["core"], "--filler", v["filler"], "--syntax", v["syntax"]]
+    args = ["-f", v["frequency"], "-d", v["delay"], "-l", v["label"], "-c", v["counter"]]
+    args += [a for name in SELECTS for a in ("--" + name, v[name])]
     return args + [option for option, on in (("--count-call-return", v["count-call-return"]),
                                              ("--times-w", v["times-w"])) if on]
 
@@ -238,6 +249,8 @@ def test_defaults(c):
     c.open()
     expect(c.state() == DEFAULTS, "default values: %s" % c.state())
     expect(c.captions() == CAPTIONS["cs"], "captions: %s" % c.captions())
+    expect(c.el("unit").accessible_name == UNIT_NAMES["cs"],
+           "the unit's name: %r" % c.el("unit").accessible_name)
     expect(c.output() == "", "the output is empty before the first computation")
     expect(empty_start(c), "copy, download or the words line before the first computation")
     expect(c.el("status").text == "", "status once the engine is ready: %r" % c.el("status").text)
@@ -251,19 +264,30 @@ def test_defaults(c):
 
 
 def test_choices(c):
-    """One computation per choice and check box, the worst case included."""
+    """One computation per choice and check box, the worst case included; each row's address
+    gives its fields and routine again."""
     c.open()
-    rows = [{"core": "baseline"}, {"core": "pic18"}, {"filler": "loop"}, {"syntax": "gputils"},
-            {"times-w": True},
-            {"count-call-return": True, "frequency": "4", "delay": "10", "label": "DELAY10",
-             "counter": "D10"},
-            {"core": "pic18", "filler": "loop", "syntax": "gputils", "frequency": "20",
-             "delay": "1000"},
-            {"times-w": True, "frequency": "4", "delay": "1", "count-call-return": True,
-             "filler": "loop", "syntax": "gputils", "core": "pic18"},
-            dict(WORST), dict(WORST, filler="loop")]
-    for values in rows:
-        c.compute(dict(DEFAULTS, **values), c.routine(cli_args(values)))
+    # Each row: the values, and what the routine's header says (None: kavrin-cli's alone).
+    rows = [({"core": "baseline"}, None), ({"core": "pic18"}, None), ({"filler": "loop"}, None),
+            ({"syntax": "gputils"}, None), ({"times-w": True}, None),
+            ({"count-call-return": True, "frequency": "4", "delay": "10", "label": "DELAY10",
+              "counter": "D10"}, None),
+            ({"core": "pic18", "filler": "loop", "syntax": "gputils", "frequency": "20",
+              "delay": "1000"}, None),
+            ({"times-w": True, "frequency": "4", "delay": "1", "count-call-return": True,
+              "filler": "loop", "syntax": "gputils", "core": "pic18"}, None),
+            (dict(WORST), None), (dict(WORST, filler="loop"), None),
+            ({"unit": "us", "frequency": "4", "delay": "40"}, "40.00000 [us]")]
+    for values, header in rows:
+        routine = c.routine(cli_args(values))
+        expect(header is None or header in routine.split("\n", 1)[0],
+               "the header for %s: %s" % (values, routine.split("\n", 1)[0]))
+        c.compute(dict(DEFAULTS, **values), routine)
+        address = c.driver.current_url
+        expect("unit=" + dict(DEFAULTS, **values)["unit"] in address, "the unit in " + address)
+        c.open(url=address)
+        c.wait(lambda: c.output() == routine, "the routine from " + address)
+        expect(c.state() == dict(DEFAULTS, **values), "fields from %s: %s" % (address, c.state()))
 
 
 def test_errors_keep_the_output(c):
@@ -392,19 +416,21 @@ def test_output_view(c):
 
 
 def test_download(c):
-    """The file holds kavrin-cli's output byte for byte, named after the label."""
+    """The file holds kavrin-cli's output byte for byte, named after the label (a module .asm)."""
     c.open()
-    for label, name in [("WAIT", "WAIT.inc"), ("../Čekej 1/2", "_Čekej_1_2.inc"),
+    for label, name, *rest in [("WAIT", "WAIT.inc"), ("../Čekej 1/2", "_Čekej_1_2.inc"),
                         ("CON", "_CON.inc"), ("*?<>", "delay.inc"), ("-x", "x.inc"),
                         ("--x", "x.inc"), ("--CON", "_CON.inc"), ("--", "delay.inc"),
                         ("nul", "_nul.inc"), ("COM\u00b9", "_COM\u00b9.inc"),
                         ("LPT1x", "LPT1x.inc"), ("a__b", "a__b.inc"),
                         ("C\u030cekej", "\u010cekej.inc"),
-                        ("A" * 99 + "\U0001d400" * 2, "A" * 99 + "\U0001d400.inc")]:
-        c.compute({"label": label}, c.routine(["-l", label]))
+                        ("A" * 99 + "\U0001d400" * 2, "A" * 99 + "\U0001d400.inc"),
+                        ("WAIT", "WAIT.asm", "module"), ("CON", "_CON.asm", "module")]:
+        syntax = rest[0] if rest else "classic"
+        args = ["-l", label, "--syntax", syntax]
+        c.compute({"label": label, "syntax": syntax}, c.routine(args))
         c.el("download").click()
-        expect(c.downloaded(name) == c.cli(["-l", label])[1].encode(),
-               "the bytes of " + name)
+        expect(c.downloaded(name) == c.cli(args)[1].encode(), "the bytes of " + name)
         expect(c.el("notice").text == "Uloženo jako " + name, "notice: " + c.el("notice").text)
 
 
@@ -467,6 +493,12 @@ def test_language(c):
     c.el("language").click()
     c.wait(lambda: c.js("return document.documentElement.lang") == "en", "English")
     expect(c.captions() == CAPTIONS["en"], "English captions: %s" % c.captions())
+    expect(c.el("unit").accessible_name == UNIT_NAMES["en"],
+           "the unit's English name: %r" % c.el("unit").accessible_name)
+    # The delay's caption follows the unit, in the language on show.
+    for unit, caption in (("cycles", "Delay [cycles]"), ("ms", CAPTIONS["en"]["delay"])):
+        c.fill({"unit": unit})
+        c.wait(lambda: c.captions()["delay"] == caption, "the delay caption " + caption)
     switch = c.js("""const b = document.getElementById('language');
         return [document.title, b.textContent, b.lang, b.getAttribute('aria-label')]""")
     expect(switch == ["Kavrin – PIC delay loops", "Česky", "cs", "Přepnout do češtiny"],
@@ -519,8 +551,9 @@ def test_keyboard(c):
     """Tab reaches every control in order, each with a visible focus ring."""
     c.open("#f=4&d=10")
     c.wait(lambda: c.output() != "", "the routine from the address")
-    order = ["language", "frequency", "delay", "label", "counter", "count-call-return", "core",
-             "filler", "syntax", "times-w", "compute", "copy", "download", "output"]
+    # The unit's select right after the delay field it stands beside.
+    order = ["language", "frequency", "delay", "unit", "label", "counter", "count-call-return",
+             "core", "filler", "syntax", "times-w", "compute", "copy", "download", "output"]
     c.js("document.activeElement.blur(); window.focus()")
     c.driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
     for element_id in order:
@@ -639,9 +672,14 @@ def test_answer_in_sight(c):
         c.browser.cdp("Emulation.clearDeviceMetricsOverride")
 
 
+# Caches other applications of the same origin may keep: a release of the page leaves them.
+OTHER_CACHES = ["workbox-precache-v2", "kavrin", "my-kavrin-notes", "Kavrin-1"]
+
+
 def test_offline(c):
     """Once opened over http, the page opens and computes with its server stopped; a new
-    release's files replace the kept ones, whose cache is deleted."""
+    release's files replace the kept ones, whose cache is deleted, and other applications'
+    caches stay."""
     site = tempfile.mkdtemp(prefix="kavrin-offline-site-")
     server = None
     kept = """navigator.serviceWorker.ready.then(() => caches.keys()).then(arguments[0])"""
@@ -657,6 +695,9 @@ def test_offline(c):
         first = c.driver.execute_async_script(kept)
         build = first[0].partition("kavrin-")[2] if len(first) == 1 else ""
         expect(len(build) >= 16 and '"%s"' % build in worker, "the caches: %s" % first)
+        c.driver.execute_async_script(
+            "Promise.all(arguments[0].map((name) => caches.open(name))).then(() => arguments[1]())",
+            OTHER_CACHES)
         # The next release: another worker, another page.
         with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
             f.write(worker.replace(build, build + "-next"))
@@ -665,8 +706,9 @@ def test_offline(c):
         with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
             f.write(page.replace("<html ", '<html data-release="next" ', 1))
         c.open(url=url)
-        c.wait(lambda: c.driver.execute_async_script(kept) == [first[0] + "-next"],
-               "the next release's cache alone")
+        expected = sorted(OTHER_CACHES + [first[0] + "-next"])
+        c.wait(lambda: sorted(c.driver.execute_async_script(kept)) == expected,
+               "the next release's cache and the other applications' alone")
         server.close()
         server = None
         c.open("#f=4&d=10", url=url)
@@ -766,9 +808,17 @@ def test_engine_not_ready(c):
                 c.wait(lambda: c.el("compute").is_enabled(), "the button once the engine is ready")
                 # The warm-up: one computation of the defaults, before the button is enabled.
                 warm = c.js("return kavrinEngineRequests")
-                expect(warm == [dict(ENGINE_DEFAULTS)], "the warm-up requests: %s" % warm)
+                expect(warm == [c.engine_defaults()], "the warm-up requests: %s" % warm)
                 c.el("delay").send_keys(Keys.ENTER)
                 c.wait(lambda: c.output() == "STUB", "the held engine's routine")
+                # The delay's caption is the engine's for the choices on show, at each change.
+                delay_caption = lambda: c.captions()["delay"]
+                for values, caption in (({"times-w": True}, "STUB [ms]"),
+                                        ({"times-w": False}, "Doba zpoždění [ms]"),
+                                        ({"unit": "s"}, "STUB [s]"),
+                                        ({"unit": "ms"}, "Doba zpoždění [ms]")):
+                    c.fill(values)
+                    c.wait(lambda: delay_caption() == caption, "the delay caption " + caption)
             else:
                 c.wait(lambda: c.error() == "Výpočetní jádro se nepodařilo načíst",
                        "the message that the engine did not load")
@@ -819,12 +869,23 @@ def test_texts_are_the_catalogues(c):
                 languageCode: $('language').lang};
             for (const e of document.querySelectorAll('body [data-t]'))
                 shown[e.dataset.t] = e.textContent;
+            // The engine's texts (the choices' and the delay's captions) by their message ids;
+            // "s:" those shown short, and the accessible names.
+            for (const e of document.querySelectorAll('body [data-m]'))
+                shown[('short' in e.dataset ? 's:' : 'm:') + e.dataset.m] = e.textContent;
+            for (const e of document.querySelectorAll('body [data-m-label]'))
+                shown['m:' + e.dataset.mLabel] = e.getAttribute('aria-label');
+            shown.untranslatedOptions = [...document.querySelectorAll('option:not([data-m])')]
+                .map((e) => e.value);
             return shown;""")
         t, following = compiled[lang], languages[(i + 1) % len(languages)]
         expected = {key: t.gettext(texts[key]) for key in shown if key in texts}
+        expected.update({key: t.gettext(key[2:]) for key in shown if key.startswith("m:")})
+        expected.update({key: t.gettext(key[2:]).split(" – ")[0]
+                         for key in shown if key.startswith("s:")})
         expected.update(language=compiled[following].gettext(texts["language"]),
                         languageLabel=compiled[following].gettext(texts["languageLabel"]),
-                        languageCode=following)
+                        languageCode=following, untranslatedOptions=[])
         for key, filler in (("words", "goto"), ("loopWords", "loop")):
             n = json.loads(c.cli(cli_args(dict(WORST, filler=filler)) + ["--json"])[1])["words"]
             if lang not in grouping:  # a language whose digit grouping this test does not know

@@ -1,39 +1,45 @@
 // The inputs, the choices and the language in the address's fragment, so that a copied address
 // reproduces a routine. The fragment (not the query) also works for a page opened from disk and
-// never reloads the page.
+// never reloads the page. The choices are the engine's table's rows, each under its addressKey.
+import { CHOICES } from 'kavrin:choices';
 import { LANGUAGES, SOURCE_LANGUAGE } from './i18n.js';
 
+export { CHOICES };
+
+/** The request for the engine: the field texts, the check box, and each choice's word by key. */
 export const DEFAULTS = {
   frequency: '3.2768',
   delay: '10',
   label: 'WAIT',
   counter: 'CNT',
   countCallReturn: false,
-  core: 'midrange',
-  filler: 'goto',
-  syntax: 'classic',
-  timesW: false,
-};
-
-export const CHOICES = {
-  core: ['baseline', 'midrange', 'pic18'],
-  filler: ['goto', 'loop'],
-  syntax: ['classic', 'gputils'],
+  choices: Object.fromEntries(CHOICES.map((row) => [row.key, row.defaultWord])),
 };
 
 // Short parameter names keep shared addresses readable.
 const KEYS = { frequency: 'f', delay: 'd', label: 'l', counter: 'c' };
-// The check boxes, written only when ticked ("1"), so that an older address means off.
-const FLAGS = { countCallReturn: 'cr', timesW: 'w' };
+// Written only when ticked ("1"), as the flags of the table, so that an older address means off.
+const COUNT_CALL_RETURN = 'cr';
+// The flags first, as addresses have always had them, then the choices with words.
+const FLAG_ROWS = CHOICES.filter((row) => row.flag);
+const WORD_ROWS = CHOICES.filter((row) => !row.flag);
 
 /** The fragment for `inputs` (all of DEFAULTS' fields) and `lang`. */
 export function toFragment(inputs, lang) {
   const p = new URLSearchParams();
   for (const [field, key] of Object.entries(KEYS)) p.set(key, inputs[field]);
-  for (const [field, key] of Object.entries(FLAGS)) if (inputs[field]) p.set(key, '1');
-  for (const field of Object.keys(CHOICES)) p.set(field, inputs[field]);
+  if (inputs.countCallReturn) p.set(COUNT_CALL_RETURN, '1');
+  for (const row of FLAG_ROWS) if (inputs.choices[row.key] === '1') p.set(row.addressKey, '1');
+  for (const row of WORD_ROWS) p.set(row.addressKey, inputs.choices[row.key]);
   if (lang !== SOURCE_LANGUAGE) p.set('lang', lang);
   return '#' + p.toString();
+}
+
+/** The word for `row` that the fragment's parameters `p` name, or null. */
+function wordIn(p, row) {
+  if (row.flag) return p.get(row.addressKey) === '1' ? '1' : '0';
+  const word = (p.get(row.addressKey) || '').toLowerCase();
+  return row.words.some((w) => w.word === word) ? word : null;
 }
 
 /**
@@ -43,16 +49,13 @@ export function toFragment(inputs, lang) {
 export function fromFragment(fragment) {
   const p = new URLSearchParams(fragment.replace(/^#/, ''));
   const lang = LANGUAGES.includes(p.get('lang')) ? p.get('lang') : null;
-  const named = [...Object.values(KEYS), ...Object.values(FLAGS), ...Object.keys(CHOICES)]
+  const named = [...Object.values(KEYS), COUNT_CALL_RETURN, ...CHOICES.map((row) => row.addressKey)]
     .some((k) => p.has(k));
   if (!named) return { inputs: null, lang };
-  const inputs = { ...DEFAULTS };
+  const inputs = { ...DEFAULTS, choices: { ...DEFAULTS.choices } };
   for (const [field, key] of Object.entries(KEYS)) if (p.has(key)) inputs[field] = p.get(key);
-  for (const [field, key] of Object.entries(FLAGS)) inputs[field] = p.get(key) === '1';
-  for (const [field, values] of Object.entries(CHOICES)) {
-    const value = (p.get(field) || '').toLowerCase();
-    if (values.includes(value)) inputs[field] = value;
-  }
+  inputs.countCallReturn = p.get(COUNT_CALL_RETURN) === '1';
+  for (const row of CHOICES) inputs.choices[row.key] = wordIn(p, row) ?? inputs.choices[row.key];
   return { inputs, lang };
 }
 
@@ -60,14 +63,14 @@ export function fromFragment(fragment) {
 const RESERVED = /^(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³])$/i;
 
 /**
- * A file name for the routine named `label` that every system accepts: letters and digits of any
+ * A file name for the routine named `label`, ending in `extension`, that every system accepts: letters and digits of any
  * script, "_" and "-" kept, every other run of characters one "_", at most 100 characters, never
  * empty, starting with "-" (an option to a shell command) or a reserved Windows device name.
  */
-export function fileNameFor(label) {
+export function fileNameFor(label, extension) {
   let base = label.normalize('NFC').replace(/[^\p{L}\p{N}_-]+/gu, '_');
   base = [...base].slice(0, 100).join('').replace(/^-+/, '');
   if (/^_*$/.test(base)) base = 'delay';
   else if (RESERVED.test(base)) base = '_' + base;
-  return base + '.inc';
+  return base + extension;
 }

@@ -35,9 +35,9 @@ export function fill(template, value) {
   return template.replace('%s', () => value);
 }
 
-/** An engine message (Czech, exactly as it gives it) in `lang`. */
-export function message(lang, czech) {
-  return translation(lang, czech);
+/** A message id from the engine (its message, or a caption of its table) in `lang`. */
+export function message(lang, msgid) {
+  return translation(lang, msgid);
 }
 
 /** The language the page's language button switches to from `lang`. */

@@ -1,32 +1,48 @@
 // The page: reads the form, asks the engine, shows the routine or the engine's message, and keeps
 // the inputs in the address.
 import { SOURCE_LANGUAGE, fill, message, nextLanguage, tr, trCount } from './i18n.js';
-import { DEFAULTS, CHOICES, toFragment, fromFragment, fileNameFor } from './address.js';
+import { shortCaption } from './texts.js';
+import { CHOICES, DEFAULTS, toFragment, fromFragment, fileNameFor } from './address.js';
 import { createLineView } from './lineview.js';
 
 const $ = (id) => document.getElementById(id);
 const TEXT_FIELDS = ['frequency', 'delay', 'label', 'counter'];
-const CHECK_BOXES = { countCallReturn: 'count-call-return', timesW: 'times-w' };
+// Each choice's control has its key for id: a check box for a flag ("1" or "0"), else a select.
+const wordOf = (row) => (row.flag ? ($(row.key).checked ? '1' : '0') : $(row.key).value);
+function setWord(row, word) {
+  if (row.flag) $(row.key).checked = word === '1';
+  else $(row.key).value = word;
+}
 
 let engine = null;
 let lang = SOURCE_LANGUAGE;
 let shownError = null; // the engine's Czech message on show, translated on each language switch
-let shown = null; // what the output shows: { inputs, words, fillerInstructions, loopWords }
+let shown = null; // what the output shows: { inputs, words, offersLoopFiller, loopWords, ... }
 let engineFailed = false;
 const view = createLineView($('output'));
 
 function readInputs() {
-  const inputs = {};
+  const inputs = { countCallReturn: $('count-call-return').checked, choices: {} };
   for (const field of TEXT_FIELDS) inputs[field] = $(field).value;
-  for (const [field, id] of Object.entries(CHECK_BOXES)) inputs[field] = $(id).checked;
-  for (const field of Object.keys(CHOICES)) inputs[field] = $(field).value;
+  for (const row of CHOICES) inputs.choices[row.key] = wordOf(row);
   return inputs;
 }
 
 function writeInputs(inputs) {
   for (const field of TEXT_FIELDS) $(field).value = inputs[field];
-  for (const [field, id] of Object.entries(CHECK_BOXES)) $(id).checked = inputs[field];
-  for (const field of Object.keys(CHOICES)) $(field).value = inputs[field];
+  $('count-call-return').checked = inputs.countCallReturn;
+  for (const row of CHOICES) setWord(row, inputs.choices[row.key]);
+  showDelayCaption();
+}
+
+/** The delay field's caption for the choices on show, from the engine once it is ready. */
+function showDelayCaption() {
+  if (!engine) return;
+  const result = engine.delayCaption(readInputs().choices);
+  if (!result.ok) return;
+  const label = $('delay').labels[0];
+  label.dataset.m = result.caption;
+  label.textContent = message(lang, result.caption);
 }
 
 /** Sets an element's text only when it changes, so that an alert is not announced again. */
@@ -39,6 +55,13 @@ function render() {
   for (const element of document.querySelectorAll('[data-t]')) {
     element.textContent = tr(lang, element.dataset.t);
   }
+  for (const element of document.querySelectorAll('[data-m]')) {
+    const text = message(lang, element.dataset.m);
+    element.textContent = 'short' in element.dataset ? shortCaption(text) : text;
+  }
+  for (const element of document.querySelectorAll('[data-m-label]')) {
+    element.setAttribute('aria-label', message(lang, element.dataset.mLabel));
+  }
   // The button names the language it switches to in that language.
   const next = nextLanguage(lang);
   $('language').textContent = tr(next, 'language');
@@ -49,7 +72,7 @@ function render() {
   show('error', error || '');
   $('summary').classList.toggle('empty', !shown);
   show('words', shown ? trCount(lang, 'words', shown.words) : '');
-  const hint = shown && shown.inputs.filler === 'goto' && shown.fillerInstructions > 12;
+  const hint = shown && shown.offersLoopFiller;
   $('loop-hint').hidden = !hint;
   show('loop-words', hint ? trCount(lang, 'loopWords', shown.loopWords) : '');
   $('copy').disabled = $('download').disabled = !shown;
@@ -76,8 +99,10 @@ function compute(inputs, history) {
   shown = {
     inputs,
     words: result.words,
-    fillerInstructions: result.fillerInstructions,
     loopWords: result.loopWords,
+    offersLoopFiller: result.offersLoopFiller,
+    loopFiller: result.loopFiller,
+    fileExtension: result.fileExtension,
   };
   render();
   const fragment = toFragment(inputs, lang);
@@ -175,7 +200,7 @@ async function copyOutput() {
 }
 
 function downloadOutput() {
-  const name = fileNameFor(shown.inputs.label);
+  const name = fileNameFor(shown.inputs.label, shown.fileExtension);
   // The file ends in a line feed, as kavrin-cli's output does.
   const url = URL.createObjectURL(new Blob([view.value + '\n'], { type: 'text/plain' }));
   const link = document.createElement('a');
@@ -205,10 +230,11 @@ function start() {
   $('copy').addEventListener('click', copyOutput);
   $('download').addEventListener('click', downloadOutput);
   $('switch-loop').addEventListener('click', () => {
-    $('filler').value = 'loop';
+    setWord(CHOICES.find((row) => row.key === shown.loopFiller.key), shown.loopFiller.word);
     compute(readInputs(), HISTORY.push);
     $('output').focus();
   });
+  for (const row of CHOICES) $(row.key).addEventListener('change', showDelayCaption);
   window.addEventListener('popstate', () => followAddress(HISTORY.keep));
 
   const ready = typeof createKavrinEngine === 'function'
@@ -221,6 +247,7 @@ function start() {
       engine.compute(DEFAULTS);
       $('compute').disabled = false;
       performance.mark('kavrin-ready');
+      showDelayCaption();
       render();
       if (fromFragment(location.hash).inputs) followAddress(HISTORY.replace);
       keepForOffline();

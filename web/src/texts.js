@@ -1,7 +1,8 @@
 // The page's texts: each a key (the value of a data-t attribute, or the name the code uses) and
 // its message id in the catalogues po/LANG.po, which is the Czech text the window shows. The
 // build bundles every catalogue's translations; scripts/update-po finds these ids with xgettext.
-// The build also reads this module, so it imports nothing.
+// The build also reads this module, so it imports nothing. The choices' captions and the delay
+// field's come from the engine's table (data-m attributes), not from here.
 
 /** The language of the message ids, and of a page whose address names none. */
 export const SOURCE_LANGUAGE = 'cs';
@@ -15,22 +16,10 @@ export const TEXTS = {
   title: N_('Kavrin – zpožďovací smyčky pro PIC'),
   tagline: N_('Přesné čekací podprogramy pro 8bitové mikrokontroléry PIC'),
   frequency: N_('Frekvence OSC v [MHz]'),
-  delay: N_('Doba zpoždění [ms]'),
   label: N_('Název čekací smyčky'),
   counter: N_('Název proměné'),
   countCallReturn: N_('Započítat CALL a RETURN'),
   options: N_('Volby'),
-  core: N_('Jádro'),
-  filler: N_('Výplň'),
-  syntax: N_('Zápis'),
-  coreBaseline: N_('baseline – PIC10F, PIC16F5x'),
-  coreMidrange: N_('midrange – PIC12F, PIC16F'),
-  corePic18: N_('pic18 – PIC18F'),
-  fillerGoto: N_('goto – goto $+1'),
-  fillerLoop: N_('loop – krátké smyčky'),
-  syntaxClassic: N_('classic – jako okno'),
-  syntaxGputils: N_('gputils – pro gpasm'),
-  timesW: N_('Čekat W-krát (počet ve W)'),
   compute: N_('Počítej'),
   output: N_('Výstup'),
   copy: N_('Kopírovat'),
@@ -55,3 +44,9 @@ export const TEXTS = {
   languageLabel: N_('Přepnout do češtiny'),
   footer: N_('Výpočet běží ve vašem prohlížeči; nic se neodesílá.'),
 };
+
+/**
+ * A word's caption short: up to its dash ("µs – mikrosekundy" is "µs"), where a select shows its
+ * words beside a field whose caption says them in full.
+ */
+export const shortCaption = (caption) => caption.split(' – ')[0];

@@ -1,0 +1,258 @@
+#!/usr/bin/env python3
+"""Links two of kavrin-cli's modules (--syntax module) into one program and times both calls.
+
+For each part of gpsim_timing.py, each row makes two modules of different delays that use the
+same counter names, assembles them with gpasm -c for the part, and links them with gplink to a
+main module that calls both. gpasm must print nothing, and gplink nothing but its note of the
+default linker script. gplink's map (-m) gives the sections and the addresses of the main
+module's labels: each module's code must be as many words as its plan says, its counters in the
+RAM every bank reaches (the shared bank, the access bank; the 10F200's only bank), and gpsim,
+stopping at those addresses, must count N + 4 cycles for each call (N with CALL and RETURN
+counted; W x N + 4 or W x N for a module that waits W units). Two rows clear the watchdog.
+
+Usage: gpsim_modules.py KAVRIN_CLI [--gpasm PATH] [--gplink PATH] [--gpsim PATH] [--jobs N]
+"""
+
+import argparse
+import dataclasses
+import re
+import sys
+import tempfile
+import time
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+from typing import Dict, List, Optional, Tuple
+
+from gpsim_timing import (CORE_CASES, PIC10F200, PIC16F1823, PIC16F628A, PIC18F452,
+                          TIMES_W_CASES, WATCHDOG_CASES, Case, Failure, Part, Simulator, expected_cycles,
+                          parse_stops, run)
+
+
+@dataclasses.dataclass(frozen=True)
+class Placement:
+    # the main module's first instructions: the 10F200 stores its oscillator calibration, and
+    # the others select a bank other than the counters', which they must reach all the same
+    start: str
+    # where the counters must be: RAM that every bank reaches
+    ram: Tuple[int, int]
+
+
+PLACEMENTS = {
+    PIC10F200.name: Placement("\tmovwf\tOSCCAL", (0x10, 0x1F)),
+    PIC16F628A.name: Placement("\tbsf\tSTATUS,RP0", (0x70, 0x7F)),
+    PIC16F1823.name: Placement("\tmovlb\t1", (0x70, 0x7F)),
+    PIC18F452.name: Placement("\tmovlb\t1", (0x00, 0x7F)),
+}
+
+MAIN = """\
+{header}
+\tEXTERN\t{label_a}, {label_b}
+
+SIM_MAIN\tCODE\t0x000
+{start}
+{load_a}SIM_CALL1
+\tCALL\t{label_a}
+SIM_AFTER1
+{load_b}
+SIM_CALL2
+\tCALL\t{label_b}
+SIM_AFTER2
+\t{jump}\tSIM_AFTER2
+\tend
+"""
+
+
+def named(case: Case, label: str, counter: str = "CNT") -> Case:
+    return dataclasses.replace(case, label=label, counter=counter)
+
+
+# Two modules each: (case, W) for the first and the second call; the counters share their names.
+ROWS = [
+    ((named(CORE_CASES[1], "WAIT"), None), (named(CORE_CASES[2], "PAUSE"), None)),
+    ((named(CORE_CASES[3], "Delay_500ms"), None), (named(CORE_CASES[4], "PAUSE"), None)),
+    ((named(TIMES_W_CASES[4], "WAIT"), 3), (named(TIMES_W_CASES[3], "PAUSE"), 0)),
+    ((named(TIMES_W_CASES[5], "Delay_ms", "t_"), 255),
+     (named(CORE_CASES[7], "Delay_33ms", "t_"), None)),
+    # Clearing the watchdog: a unit with no loop block declares the units counter alone.
+    ((named(WATCHDOG_CASES[2][0], "WAIT"), None), (named(WATCHDOG_CASES[7][0], "PAUSE"), 2)),
+    ((named(WATCHDOG_CASES[5][0], "Delay_3s"), None),
+     (named(WATCHDOG_CASES[11][0], "PAUSE"), 255)),
+]
+RUNS = [(part, row) for part in (PIC10F200, PIC16F628A, PIC16F1823, PIC18F452) for row in ROWS]
+
+LINKER_NOTE = re.compile(r'message: Using default linker script "[^"]+\.lkr"\.')
+
+
+@dataclasses.dataclass
+class Call:
+    words: str = "-"
+    data: str = "-"
+    measured: Optional[int] = None
+
+
+def read_map(path: Path) -> Tuple[Dict[str, Tuple[int, int]], Dict[str, List[int]]]:
+    """The sections (address, size in bytes) and the symbols (every address of each name) of a
+    gplink map."""
+    text = path.read_text(encoding="utf-8", errors="replace")
+    sections_part = text.split("Section Info", 1)[-1].split("Program Memory Usage", 1)[0]
+    sections = {m.group(1): (int(m.group(2), 16), int(m.group(3), 16))
+                for m in re.finditer(r"^\s*(\S+)\s+\S+\s+0x([0-9a-fA-F]+)\s+\S+\s+0x([0-9a-fA-F]+)"
+                                     r"\s*$", sections_part, re.M)}
+    symbols_part = text.split("Symbols - Sorted by Name", 1)[-1].split("Sorted by Address", 1)[0]
+    symbols: Dict[str, List[int]] = {}
+    for m in re.finditer(r"^\s*(\S+)\s+0x([0-9a-fA-F]+)\s+\S+\s+\S+\s+\S+\s*$", symbols_part,
+                         re.M):
+        symbols.setdefault(m.group(1), []).append(int(m.group(2), 16))
+    return sections, symbols
+
+
+def check_module(case: Case, module: str, gputils: str) -> None:
+    """The module is the gputils text in a code section, after the label's GLOBAL and the
+    counters' RES, with END after it and no processor of its own."""
+    if re.search(r"^\s*(list|processor)\b", module, re.M | re.I):
+        raise Failure(f"{case.label}: the module names a processor")
+    code = f"{case.label}_CODE\tCODE\n"
+    if f"\n\tGLOBAL\t{case.label}\n" not in module or code not in module \
+            or not module.endswith("\n\n\tEND"):
+        raise Failure(f"{case.label}: no GLOBAL, code section or END")
+    routine = gputils.split("\n\n", 1)[1]
+    if module.split(code, 1)[1] != routine + "\n\n\tEND":
+        raise Failure(f"{case.label}: the module's code is not the gputils text")
+
+
+def quiet(args, cwd: Path, allowed: Optional[re.Pattern] = None) -> None:
+    """Runs an assembler or the linker, which must succeed and print nothing but `allowed`."""
+    result = run(args, cwd=cwd, timeout=60)
+    output = (result.stdout + result.stderr).strip()
+    if result.returncode != 0 or (output and not (allowed and allowed.fullmatch(output))):
+        raise Failure(f"{Path(args[0]).name} {' '.join(args[1:])} reported:\n{output}")
+
+
+class Linker:
+    def __init__(self, sim: Simulator, gplink: str):
+        self.sim, self.gplink = sim, gplink
+
+    def build(self, folder: Path, part: Part, row) -> Tuple[Path, dict, dict, list]:
+        """The modules and the main module assembled and linked: the code file, the map's
+        sections and symbols, and the two plans."""
+        folder.mkdir()
+        gpasm = self.sim.gpasm
+        plans = []
+        for index, (case, _) in enumerate(row):
+            plan = self.sim.check_plan(part, case)
+            module = self.sim.kavrin(part, case, "--syntax", "module")
+            check_module(case, module, self.sim.kavrin(part, case, "--syntax", "gputils"))
+            name = f"delay{index + 1}.asm"
+            (folder / name).write_text(module + "\n", encoding="utf-8")
+            quiet([gpasm, "-c", "-p", part.name.lower(), name], folder)
+            plans.append(plan)
+        (case_a, w_a), (case_b, w_b) = row
+        (folder / "main.asm").write_text(MAIN.format(
+            header=part.header, label_a=case_a.label, label_b=case_b.label,
+            start=PLACEMENTS[part.name].start,
+            load_a="" if w_a is None else f"\tmovlw\tD'{w_a}'\n",
+            # an instruction between the calls, so that the four stops have four addresses
+            load_b="\tnop" if w_b is None else f"\tmovlw\tD'{w_b}'",
+            jump="bra" if part.byte_addresses else "goto"), encoding="utf-8")
+        quiet([gpasm, "-c", "main.asm"], folder)
+        quiet([self.gplink, "-m", "-o", "program.hex", "main.o", "delay1.o", "delay2.o"], folder,
+              LINKER_NOTE)
+        sections, symbols = read_map(folder / "program.map")
+        return folder / "program.cod", sections, symbols, plans
+
+    def measure(self, folder: Path, symbols: dict, limit: int) -> List[Tuple[int, int]]:
+        """The program counter and the cycle counter at the four stops."""
+        stops = ["SIM_CALL1", "SIM_AFTER1", "SIM_CALL2", "SIM_AFTER2"]
+        addresses = [symbols[name][0] for name in stops]
+        script = "".join(f"break e {address:#x}\n" for address in addresses)
+        # The cycle breakpoint ends a routine that never returns instead of running forever.
+        script += f"break c {limit}\n" + "run\necho SIM_STOP\npc\ncycles\n" * 4 + "quit\n"
+        (folder / "program.stc").write_text(script)
+        result = run([self.sim.gpsim, "-i", "-S", "disable", "-c", "program.stc", "program.cod"],
+                     cwd=folder, timeout=300)
+        found = parse_stops(result.stdout)
+        if [pc for pc, _ in found] != addresses:
+            raise Failure(f"gpsim stopped at {[hex(pc) for pc, _ in found]}, not at the calls "
+                          f"{[hex(a) for a in addresses]}:\n{result.stdout[-1500:]}")
+        return found
+
+
+def check_sections(part: Part, row, sections: dict, plans: list, calls: List[Call]) -> None:
+    # The map gives sizes in bytes, and program addresses in bytes on PIC18 only.
+    unit = 2 if part.byte_addresses else 1
+    low, high = PLACEMENTS[part.name].ram
+    taken = set()
+    for (case, _), plan, call in zip(row, plans, calls):
+        address, size = sections[f"{case.label}_CODE"]
+        call.words = str(size // 2)
+        if size != plan["words"] * 2:
+            raise Failure(f"{case.label} links to {size // 2} words, the plan says "
+                          f"{plan['words']}")
+        if address + size // 2 * unit > part.program_words * unit:
+            raise Failure(f"{case.label} does not fit the {part.name}")
+        address, size = sections[f"{case.label}_DATA"]
+        call.data = f"{address:#04x}+{size}"
+        counters = plan["levels"] + (1 if case.times_w else 0)
+        if size != counters or not low <= address <= address + size - 1 <= high:
+            raise Failure(f"{case.label}'s {size} counters at {address:#x}, not {counters} "
+                          f"in {low:#x}..{high:#x}")
+        cells = set(range(address, address + size))
+        if cells & taken:
+            raise Failure("the two modules' counters overlap")
+        taken |= cells
+
+
+def run_program(linker: Linker, workdir: Path, index: int, part: Part, row) -> Tuple[List[Call],
+                                                                                   str]:
+    calls = [Call(), Call()]
+    try:
+        folder = workdir / f"program{index:02d}"
+        _, sections, symbols, plans = linker.build(folder, part, row)
+        check_sections(part, row, sections, plans, calls)
+        wanted = [expected_cycles(case, w) for case, w in row]
+        stops = linker.measure(folder, symbols, sum(wanted) + 1000)
+        for call, start, end in zip(calls, stops[0::2], stops[1::2]):
+            call.measured = end[1] - start[1]
+        if [call.measured for call in calls] != wanted:
+            raise Failure("wrong cycle count")
+    except (Failure, KeyError, TypeError, ValueError, OSError) as error:
+        return calls, f"FAIL: {error}"
+    return calls, "ok"
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("cli")
+    parser.add_argument("--gpasm", default="gpasm")
+    parser.add_argument("--gplink", default="gplink")
+    parser.add_argument("--gpsim", default="gpsim")
+    parser.add_argument("--jobs", type=int, default=2)
+    options = parser.parse_args()
+
+    started = time.monotonic()
+    with tempfile.TemporaryDirectory(prefix="kavrin-link-") as workdir:
+        sim = Simulator(options.cli, options.gpasm, options.gpsim, Path(workdir))
+        linker = Linker(sim, options.gplink)
+        with ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
+            results = list(pool.map(
+                lambda i: run_program(linker, Path(workdir), i, *RUNS[i]), range(len(RUNS))))
+
+    print(f"{'part':<7} {'module':<12} {'filler':<6} {'MHz':>6} {'ms':>8} {'ticked':>6} "
+          f"{'N':>8} {'W':>3} {'words':>5} {'counters':>8} {'expected':>9} {'measured':>9}")
+    failures = 0
+    for (part, row), (calls, verdict) in zip(RUNS, results):
+        failures += verdict != "ok"
+        for (case, w), call, last in zip(row, calls, (False, True)):
+            shown = "-" if call.measured is None else str(call.measured)
+            print(f"{part.name:<7} {case.label:<12} {case.filler or 'goto':<6} "
+                  f"{case.frequency:>6} {case.delay:>8} {'yes' if case.ticked else 'no':>6} "
+                  f"{case.cycles:>8} {'-' if w is None else w:>3} {call.words:>5} "
+                  f"{call.data:>8} {expected_cycles(case, w):>9} {shown:>9}"
+                  + (f"  {verdict}" if last else ""))
+    print(f"{len(RUNS) - failures} of {len(RUNS)} linked programs passed "
+          f"in {time.monotonic() - started:.1f} s")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
