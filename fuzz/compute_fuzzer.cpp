@@ -3,9 +3,11 @@
 // 2 PIC18, else midrange, bit 5: the routine waits W units, bits 6-7: the delay's unit, 0 ms,
 // 1 us, 2 s, 3 cycles) followed by the frequency, delay, label and counter texts, separated by
 // zero bytes; missing texts are empty. After one more zero byte, the next byte is the W the
-// routine is run with (0 when missing). Every result must be one of the known messages or a
-// well-formed routine whose loops and filler take exactly the target cycles, W times the unit's
-// with the unit loop.
+// routine is run with (0 when missing), and the one after it a second flag byte (bit 0: the
+// routine clears the watchdog). Every result must be one of the known messages or a well-formed
+// routine whose loops and filler take exactly the target cycles, W times the unit's with the
+// unit loop; a routine that clears the watchdog never runs longer between two CLRWDTs than the
+// bound its header states, at most 16 cycles.
 
 #include <algorithm>
 #include <array>
@@ -29,6 +31,8 @@ namespace
 {
 constexpr std::string_view HeaderStart = "; Approximated delay: ";
 constexpr int MaxCount = 255;
+/// The most instructions of a loop filler that clears the watchdog.
+constexpr int LoopFillerWordsClearing = 14;
 
 [[noreturn]] void Fail(const char* what, const std::string& detail = {})
 {
@@ -78,6 +82,7 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
     }
     if (!rest.empty())
         fuzz.w = static_cast<unsigned char>(rest[0]);
+    fuzz.format.watchdog = rest.size() > 1 && (rest[1] & 1) != 0;
     return fuzz;
 }
 
@@ -117,7 +122,7 @@ bool InRange(int count)
 /// count, so the largest outer count that fits leaves the smallest remainder of that pair and is
 /// the only one of the pair that can win. (Trying every outer count too, as the two-level
 /// reference does, would take milliseconds per input.)
-kavrin::DelayPlan BestThreeLevels(std::int32_t target)
+kavrin::DelayPlan BestThreeLevels(std::int32_t target, std::int64_t innerPass)
 {
     kavrin::DelayPlan best;
     best.Levels = 3;
@@ -125,11 +130,11 @@ kavrin::DelayPlan BestThreeLevels(std::int32_t target)
     for (int inner = 1; inner <= MaxCount; ++inner)
         for (int middle = 1; middle <= MaxCount; ++middle)
         {
-            const std::int64_t perPass = kavrin::ThreeLevelCost(1, middle, inner) - 1;
+            const std::int64_t perPass = kavrin::ThreeLevelCost(1, middle, inner, innerPass) - 1;
             const std::int64_t outer = std::min<std::int64_t>(MaxCount, (target - 1) / perPass);
             if (outer < 1)
                 continue;
-            const std::int64_t r = target - kavrin::ThreeLevelCost(outer, middle, inner);
+            const std::int64_t r = target - kavrin::ThreeLevelCost(outer, middle, inner, innerPass);
             if (r < best.PadCycles)
             {
                 best.OuterCount = static_cast<int>(outer);
@@ -143,11 +148,41 @@ kavrin::DelayPlan BestThreeLevels(std::int32_t target)
     return best;
 }
 
-void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn, bool timesW)
+/// Every two-level candidate in search order, inner count slowest: the first with the smallest
+/// remainder.
+kavrin::DelayPlan BestTwoLevels(std::int32_t target, std::int64_t innerPass)
+{
+    kavrin::DelayPlan best;
+    best.PadCycles = target;
+    for (int inner = 1; inner <= MaxCount; ++inner)
+        for (int outer = 1; outer <= MaxCount; ++outer)
+        {
+            const std::int64_t r = target - kavrin::TwoLevelCost(outer, inner, innerPass);
+            if (r >= 0 && r < best.PadCycles)
+            {
+                best.OuterCount = outer;
+                best.InnerCount = inner;
+                best.PadCycles = static_cast<std::int32_t>(r);
+                if (r == 0)
+                    return best;
+            }
+        }
+    return best;
+}
+
+void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn, bool timesW, bool watchdog)
 {
     const std::string counts = std::to_string(plan.OuterCount) + "/" +
                                std::to_string(plan.MiddleCount) + "/" +
                                std::to_string(plan.InnerCount);
+    Expect(plan.ClearsWatchdog == watchdog, "plan for the watchdog choice");
+    // A routine that clears the watchdog spends a target too short for its loop block in the
+    // filler alone.
+    if (watchdog && plan.TargetCycles < kavrin::MinWatchdogLoopCycles)
+    {
+        Expect(plan.Levels == 0 && plan.PadCycles == plan.TargetCycles, "no loop block", counts);
+        return;
+    }
     Expect(plan.Levels == 2 || plan.Levels == 3, "levels", std::to_string(plan.Levels));
     Expect(InRange(plan.OuterCount) && InRange(plan.InnerCount), "loop count", counts);
     Expect(plan.Levels == 2 || InRange(plan.MiddleCount), "middle count", counts);
@@ -167,9 +202,11 @@ void CheckPlan(const kavrin::DelayPlan& plan, bool countCallReturn, bool timesW)
     Expect(kavrin::LoopCost(plan) + plan.PadCycles == plan.TargetCycles,
            "loop cost + filler != target", counts);
 
-    const kavrin::DelayPlan best = plan.Levels == 2
-                                       ? kavrin::reference::ExhaustiveTwoLevels(plan.TargetCycles)
-                                       : BestThreeLevels(plan.TargetCycles);
+    const std::int64_t pass = watchdog ? kavrin::WatchdogInnerPassCycles : kavrin::InnerPassCycles;
+    const kavrin::DelayPlan best =
+        plan.Levels == 2 ? (watchdog ? BestTwoLevels(plan.TargetCycles, pass)
+                                     : kavrin::reference::ExhaustiveTwoLevels(plan.TargetCycles))
+                         : BestThreeLevels(plan.TargetCycles, pass);
     Expect(best.PadCycles == plan.PadCycles && best.OuterCount == plan.OuterCount &&
                best.InnerCount == plan.InnerCount &&
                (plan.Levels == 2 || best.MiddleCount == plan.MiddleCount),
@@ -191,7 +228,7 @@ bool PlainName(const std::string& name)
             return false;
     const std::string upper = kavrin::reference::detail::Upper(name);
     for (const char* mnemonic :
-         {"MOVLW", "MOVWF", "DECFSZ", "GOTO", "BRA", "NOP", "RETURN", "RETLW"})
+         {"MOVLW", "MOVWF", "DECFSZ", "GOTO", "BRA", "NOP", "CLRWDT", "RETURN", "RETLW"})
         if (upper == mnemonic)
             return false;
     return true;
@@ -205,6 +242,7 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
     const bool gputils = format.syntax == kavrin::RoutineSyntax::Gputils;
     const bool pic18 = format.core == kavrin::PicCore::Pic18;
     const bool loop = format.filler == kavrin::FillerKind::Loop;
+    const bool watchdog = format.watchdog;
     Expect(text.compare(0, HeaderStart.size(), HeaderStart) == 0, "header", text.substr(0, 40));
     const char* const unitNames[] = {"[us]", "[ms]", "[s]", "[cycles]"};
     const std::string unit = unitNames[static_cast<int>(format.unit)];
@@ -226,15 +264,39 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
     // Lines: the header (one more with W units) and an empty line, the label, with W units the
     // MOVWF and the unit label, the loop block, the filler, with W units DECFSZ and the jump,
     // the return, and with the tail its label and two instructions.
-    const std::size_t headerLines = format.timesW ? 3 : 2;
+    // A routine that clears the watchdog: one more header line, a CLRWDT in the innermost loop,
+    // and in the tail a CLRWDT and a nop for the two-cycle jump.
+    const std::size_t headerLines = 2 + (format.timesW ? 1 : 0) + (watchdog ? 1 : 0);
     const std::size_t labelLine = headerLines;
     const std::size_t unitLines = format.timesW ? 2 : 0;
-    const std::size_t blockLines = plan.Levels == 3 ? 15 : 10;
-    const std::size_t closingLines = (format.timesW ? 3 : 1) + (tail ? 3 : 0);
-    const kavrin::FillerPlan filler = kavrin::PlanFiller(plan.PadCycles, format.filler);
-    const int unitWords = format.timesW ? (tail ? 5 : 3) : 0;
-    Expect(routine.words == 4 * plan.Levels + filler.Words() + 1 + unitWords, "words",
-           std::to_string(routine.words));
+    const std::size_t blockClear = watchdog && plan.Levels > 0 ? 1 : 0;
+    const std::size_t blockLines = (plan.Levels == 3 ? 15 : plan.Levels == 2 ? 10 : 0) + blockClear;
+    const std::size_t tailClear = tail && watchdog ? 1 : 0;
+    const std::size_t closingLines = (format.timesW ? 3 : 1) + (tail ? 3 + tailClear : 0);
+    const kavrin::FillerPlan filler =
+        kavrin::PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog);
+    const int unitWords = format.timesW ? (tail ? 5 + static_cast<int>(tailClear) : 3) : 0;
+    const int fixedWords = 4 * plan.Levels + static_cast<int>(blockClear) + 1 + unitWords;
+    Expect(routine.words == fixedWords + filler.Words(), "words", std::to_string(routine.words));
+    if (watchdog)
+    {
+        const std::int64_t bound = kavrin::WatchdogBound(plan, format);
+        Expect(bound >= 1 && bound <= kavrin::MaxWatchdogBound, "watchdog bound",
+               std::to_string(bound));
+        const std::string line =
+            "; Clears the watchdog at least every " + std::to_string(bound) + " cycles (";
+        Expect(lines.size() > headerLines &&
+                   lines[headerLines - 2].compare(0, line.size(), line) == 0,
+               "watchdog header line", std::string(lines[headerLines - 2]));
+        // The bound's time in µs, but in seconds for a delay in seconds and in milliseconds,
+        // the header's time, for one in cycles.
+        const char* const boundUnits[] = {"[us])", "[us])", "[s])", "[ms])"};
+        const std::string_view boundUnit = boundUnits[static_cast<int>(format.unit)];
+        const std::string_view boundLine = lines[headerLines - 2];
+        Expect(boundLine.size() > boundUnit.size() &&
+                   boundLine.substr(boundLine.size() - boundUnit.size()) == boundUnit,
+               "watchdog bound's unit", std::string(boundLine));
+    }
     const std::size_t fixedLines = headerLines + 1 + unitLines + blockLines + closingLines;
     Expect(lines.size() >= fixedLines, "line count", std::to_string(lines.size()));
     Expect(lines[0].size() >= 2 && lines[0].substr(lines[0].size() - 2) == "% ", "header end");
@@ -245,25 +307,33 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
     std::vector<int> counts{plan.OuterCount, plan.InnerCount};
     if (plan.Levels == 3)
         counts.insert(counts.begin() + 1, plan.MiddleCount);
-    for (std::size_t level = 0; level < counts.size(); ++level)
+    for (std::size_t level = 0; plan.Levels > 0 && level < counts.size(); ++level)
         Expect(lines[firstBlockLine + 3 * level] ==
                    CountLine(static_cast<int>(level) + 1, counts[level]),
                "MOVLW count differs from the plan", std::string(lines[firstBlockLine + 3 * level]));
 
     if (!loop)
     {
-        const std::size_t fillerLines =
-            static_cast<std::size_t>(plan.PadCycles / 2 + plan.PadCycles % 2);
+        const std::size_t fillerLines = static_cast<std::size_t>(filler.Words());
         Expect(lines.size() == fixedLines + fillerLines, "line count",
                std::to_string(lines.size()));
         const std::size_t firstFiller = firstBlockLine + blockLines;
+        // Jumps, a nop for an odd rest; clearing, groups of jumps each followed by a CLRWDT.
+        std::int32_t jumpsLeft = filler.twoCycles;
+        std::int32_t inGroup = 0;
         for (std::size_t i = 0; i < fillerLines; ++i)
         {
-            const bool nop = plan.PadCycles % 2 != 0 && i + 1 == fillerLines;
-            Expect(lines[firstFiller + i] == (nop     ? "\tnop"
+            const bool clear = watchdog && (jumpsLeft == 0 || inGroup == kavrin::MaxJumpsPerClear);
+            const bool nop = !watchdog && plan.PadCycles % 2 != 0 && i + 1 == fillerLines;
+            Expect(lines[firstFiller + i] == (clear   ? "\tCLRWDT"
+                                              : nop   ? "\tnop"
                                               : pic18 ? "\tbra\t$+2"
                                                       : "\tgoto\t$+1"),
                    "filler line", std::string(lines[firstFiller + i]));
+            if (clear)
+                inGroup = 0;
+            else if (!nop)
+                --jumpsLeft, ++inGroup;
         }
     }
 
@@ -286,11 +356,21 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
                ", W = " + std::to_string(w));
     Expect(count.instructions == routine.words, "instructions != words",
            std::to_string(count.instructions));
+    // The CALL's two cycles come before the counted text. With one unit the run from one unit to
+    // the next never happens, so the bound (over every W) may be longer than the runs seen.
+    const std::int64_t gap = kavrin::reference::LongestUncleared(count, 2);
+    const std::int64_t bound = kavrin::WatchdogBound(plan, format);
+    if (watchdog)
+        Expect(gap <= bound && (gap == bound || (format.timesW && units == 1)),
+               "longest run between clears differs from the bound",
+               std::to_string(gap) + " for " + std::to_string(bound));
+    else
+        Expect(count.clears == 0, "a plain routine clears the watchdog");
     for (std::size_t i = static_cast<std::size_t>(plan.Levels); i < count.loaded.size(); ++i)
         Expect(InRange(count.loaded[i]), "filler count", std::to_string(count.loaded[i]));
     if (loop)
-        Expect(count.instructions - (4 * plan.Levels + 1 + unitWords) <= 12, "loop filler too long",
-               std::to_string(count.instructions));
+        Expect(count.instructions - fixedWords <= (watchdog ? LoopFillerWordsClearing : 12),
+               "loop filler too long", std::to_string(count.instructions));
 }
 } // namespace
 
@@ -311,7 +391,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                kavrin::CheckName(fuzz.input.label) == kavrin::NameProblem::Ok &&
                kavrin::CheckName(fuzz.input.counter) == kavrin::NameProblem::Ok,
            "a refused field led to a routine");
-    CheckPlan(routine.plan, fuzz.input.countCallReturn, fuzz.format.timesW);
+    CheckPlan(routine.plan, fuzz.input.countCallReturn, fuzz.format.timesW, fuzz.format.watchdog);
     // In cycles the plan's N is the number typed.
     Expect(!cycles || routine.plan.CycleCount == *kavrin::ParseFieldWholeNumber(fuzz.input.delay),
            "N is not the count typed", std::to_string(routine.plan.CycleCount));

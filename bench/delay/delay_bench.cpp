@@ -78,6 +78,25 @@ void BM_ComputeCommandTimesWWorstCase(benchmark::State& state)
 }
 BENCHMARK(BM_ComputeCommandTimesWWorstCase)->Unit(benchmark::kMillisecond);
 
+// The same delay in a routine that clears the watchdog: its own loop search and filler.
+void BM_PlanDelayWatchdogWorstCase(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(kavrin::PlanDelay(WorstFrequency, WorstDelay, false,
+                                                   kavrin::DelayUnit::Milliseconds, true));
+}
+BENCHMARK(BM_PlanDelayWatchdogWorstCase)->Unit(benchmark::kMicrosecond);
+
+void BM_ComputeCommandWatchdogWorstCase(benchmark::State& state)
+{
+    const kavrin::ComputeInput input{"4", "50005.2455"};
+    kavrin::RoutineFormat format;
+    format.watchdog = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(kavrin::RunComputeCommand(input, format));
+}
+BENCHMARK(BM_ComputeCommandWatchdogWorstCase)->Unit(benchmark::kMicrosecond);
+
 void BM_CliEndToEndWorstCase(benchmark::State& state)
 {
     const std::string command =

@@ -166,6 +166,12 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
         json["unit_cycles"] = plan.CycleCount;
         json["fixed_cycles"] = plan.CallReturnCounted ? 0 : kavrin::CallReturnCycles;
     }
+    if (format.watchdog)
+    {
+        // The longest run of cycles between two CLRWDTs, from the CALL to the RETURN.
+        json["watchdog"] = true;
+        json["watchdog_bound_cycles"] = kavrin::WatchdogBound(plan, format);
+    }
     json["words"] = routine.words;
     json["routine"] = routine.text;
     return json.dump(2);

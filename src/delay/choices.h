@@ -138,6 +138,16 @@ inline constexpr Choice Choices[] = {
      0,
      detail::GetFormatField<&RoutineFormat::timesW>,
      detail::SetFormatField<&RoutineFormat::timesW>},
+    {"watchdog",
+     "wdt",
+     N_("Nulovat watchdog (CLRWDT)"),
+     N_("Podprogram nuluje watchdog alespoň každých 16 cyklů"),
+     "Clear the watchdog (CLRWDT) at least every 16 cycles from the CALL to the RETURN, for a "
+     "chip whose watchdog is on; the header gives the routine's own bound",
+     {},
+     0,
+     detail::GetFormatField<&RoutineFormat::watchdog>,
+     detail::SetFormatField<&RoutineFormat::watchdog>},
 };
 
 /// The caption of the delay field for the choices in `format` (a message id).

@@ -65,7 +65,8 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     if (auto error = NameError(input.label, LabelMessages))
         return *error;
 
-    PlanResult planned = PlanDelay(*frequency, *delay, input.countCallReturn, format.unit);
+    PlanResult planned =
+        PlanDelay(*frequency, *delay, input.countCallReturn, format.unit, format.watchdog);
     if (format.timesW && std::holds_alternative<DelayPlan>(planned))
         planned = PlanUnitBody(std::get<DelayPlan>(planned));
     if (const auto* failure = std::get_if<DelayFailure>(&planned))
@@ -77,7 +78,8 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     routine.errorPercent = ErrorPercent(routine.plan, *delay);
     routine.text = WriteDelayRoutine(routine.plan, *delay, input.label, input.counter, format);
     routine.words = RoutineWords(routine.plan, format);
-    routine.fillerInstructions = PlanFiller(routine.plan.PadCycles, format.filler).Words();
+    routine.fillerInstructions =
+        PlanFiller(routine.plan.PadCycles, format.filler, routine.plan.ClearsWatchdog).Words();
     RoutineFormat loopFormat = format;
     loopFormat.filler = FillerKind::Loop;
     routine.loopWords = RoutineWords(routine.plan, loopFormat);

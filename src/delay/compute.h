@@ -50,6 +50,7 @@ using ComputeResult = std::variant<DelayRoutine, ComputeError>;
 /// stops at the first failure; with the delay in cycles, the frequency must also be positive and
 /// the delay a whole number; otherwise plans and writes the routine in `format`. With
 /// `format.timesW` the plan is one unit's body (`PlanUnitBody`), and a delay too short for the
-/// unit loop is too small.
+/// unit loop is too small. With `format.watchdog` the plan is that of a routine that clears the
+/// watchdog.
 ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& format = {});
 } // namespace kavrin

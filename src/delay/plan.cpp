@@ -39,22 +39,24 @@ bool TryOuter(std::int64_t budget, std::int64_t k, int middle, int inner, Choice
     return true;
 }
 
-Choice SearchTwoLevels(std::int32_t target)
+// The innermost pass's cycles are a template argument, so that each search keeps its constant
+// multiplications.
+template <std::int64_t InnerPass> Choice SearchTwoLevels(std::int32_t target)
 {
     const std::int64_t budget = std::int64_t{target} - 1;
     Choice best;
     for (int inner = 1; inner <= MaxCount && best.remainder != 0; ++inner)
-        TryOuter(budget, 3 * inner + 4, 0, inner, best);
+        TryOuter(budget, InnerPass * inner + 4, 0, inner, best);
     return best;
 }
 
-Choice SearchThreeLevels(std::int32_t target)
+template <std::int64_t InnerPass> Choice SearchThreeLevels(std::int32_t target)
 {
     const std::int64_t budget = std::int64_t{target} - 1;
     Choice best;
     for (int inner = 1; inner <= MaxCount; ++inner)
     {
-        const std::int64_t step = 3 * inner + 4; // per-pass cost added by one more middle pass
+        const std::int64_t step = InnerPass * inner + 4; // added by one more middle pass
         // While 255 outer passes fit, the outer count stays 255 and the remainder falls as the
         // middle count grows: of those middle counts only the largest can win.
         const std::int64_t fullMiddle = std::min(MaxCount, (budget / MaxCount - 4) / step);
@@ -80,29 +82,46 @@ Choice SearchThreeLevels(std::int32_t target)
 }
 } // namespace
 
-std::int64_t TwoLevelCost(std::int64_t outer, std::int64_t inner)
+std::int64_t TwoLevelCost(std::int64_t outer, std::int64_t inner, std::int64_t innerPass)
 {
-    return 3 * inner * outer + 4 * outer + 1;
+    return innerPass * inner * outer + 4 * outer + 1;
 }
 
-std::int64_t ThreeLevelCost(std::int64_t outer, std::int64_t middle, std::int64_t inner)
+std::int64_t ThreeLevelCost(std::int64_t outer, std::int64_t middle, std::int64_t inner,
+                            std::int64_t innerPass)
 {
-    return 3 * inner * middle * outer + 4 * middle * outer + 4 * outer + 1;
+    return innerPass * inner * middle * outer + 4 * middle * outer + 4 * outer + 1;
 }
 
 std::int64_t LoopCost(const DelayPlan& plan)
 {
-    return plan.Levels == 3 ? ThreeLevelCost(plan.OuterCount, plan.MiddleCount, plan.InnerCount)
-                            : TwoLevelCost(plan.OuterCount, plan.InnerCount);
+    const std::int64_t pass = plan.ClearsWatchdog ? WatchdogInnerPassCycles : InnerPassCycles;
+    if (plan.Levels == 0)
+        return 0;
+    return plan.Levels == 3
+               ? ThreeLevelCost(plan.OuterCount, plan.MiddleCount, plan.InnerCount, pass)
+               : TwoLevelCost(plan.OuterCount, plan.InnerCount, pass);
 }
 
-DelayPlan PlanLoops(std::int32_t targetCycles)
+DelayPlan PlanLoops(std::int32_t targetCycles, bool clearsWatchdog)
 {
     DelayPlan plan;
     plan.TargetCycles = targetCycles;
+    plan.ClearsWatchdog = clearsWatchdog;
+    if (clearsWatchdog && targetCycles < MinWatchdogLoopCycles)
+    {
+        plan.Levels = plan.OuterCount = plan.InnerCount = 0;
+        plan.PadCycles = targetCycles;
+        return plan;
+    }
     plan.Levels = targetCycles <= MaxTwoLevelTarget ? 2 : 3;
-    const Choice best =
-        plan.Levels == 2 ? SearchTwoLevels(targetCycles) : SearchThreeLevels(targetCycles);
+    Choice best;
+    if (clearsWatchdog)
+        best = plan.Levels == 2 ? SearchTwoLevels<WatchdogInnerPassCycles>(targetCycles)
+                                : SearchThreeLevels<WatchdogInnerPassCycles>(targetCycles);
+    else
+        best = plan.Levels == 2 ? SearchTwoLevels<InnerPassCycles>(targetCycles)
+                                : SearchThreeLevels<InnerPassCycles>(targetCycles);
     plan.OuterCount = best.outer;
     plan.MiddleCount = best.middle;
     plan.InnerCount = best.inner;
@@ -139,7 +158,8 @@ detail::CycleBudget BudgetFor(double frequencyMHz, double delay, DelayUnit unit)
 }
 } // namespace
 
-PlanResult PlanDelay(double frequencyMHz, double delay, bool countCallReturn, DelayUnit unit)
+PlanResult PlanDelay(double frequencyMHz, double delay, bool countCallReturn, DelayUnit unit,
+                     bool clearsWatchdog)
 {
     using detail::CycleBudget;
     const CycleBudget budget = BudgetFor(frequencyMHz, delay, unit);
@@ -156,7 +176,7 @@ PlanResult PlanDelay(double frequencyMHz, double delay, bool countCallReturn, De
     if (target > MaxTargetCycles)
         return DelayFailure::DelayTooLarge;
 
-    DelayPlan plan = PlanLoops(static_cast<std::int32_t>(target));
+    DelayPlan plan = PlanLoops(static_cast<std::int32_t>(target), clearsWatchdog);
     plan.CycleCount = budget.cycles;
     plan.CallReturnCounted = countCallReturn;
     plan.ApproxDelayMs =
@@ -175,7 +195,7 @@ PlanResult PlanUnitBody(const DelayPlan& unit)
     const std::int64_t target = std::int64_t{unit.CycleCount} - outside;
     if (target < MinTargetCycles)
         return DelayFailure::DelayTooSmall;
-    DelayPlan body = PlanLoops(static_cast<std::int32_t>(target));
+    DelayPlan body = PlanLoops(static_cast<std::int32_t>(target), unit.ClearsWatchdog);
     body.CycleCount = unit.CycleCount;
     body.ApproxDelayMs = unit.ApproxDelayMs;
     body.ApproxDelay = unit.ApproxDelay;

@@ -16,6 +16,14 @@ inline constexpr std::int32_t MaxTargetCycles = 50005246;
 /// Cycles of the CALL that reaches the routine plus its RETURN.
 inline constexpr std::int32_t CallReturnCycles = 4;
 
+/// Cycles of one pass of the innermost loop (DECFSZ and the jump back); one more when the pass
+/// also clears the watchdog (CLRWDT).
+inline constexpr std::int64_t InnerPassCycles = 3;
+inline constexpr std::int64_t WatchdogInnerPassCycles = 4;
+/// The smallest loop block whose innermost loop clears the watchdog (every count 1): a target
+/// below it (8 cycles) is spent by the filler alone, with no loop block (`Levels` 0).
+inline constexpr std::int32_t MinWatchdogLoopCycles = 9;
+
 /// The unit the wanted delay is given in. Each is the enumerator of its word in the choices
 /// table, in the same order.
 enum class DelayUnit
@@ -41,12 +49,16 @@ struct DelayPlan
     /// Cycles for loops plus filler: N, or N - 4 with CALL/RETURN; for the body of one unit of a
     /// routine that waits W units, N - 3, or N - 7 with CALL/RETURN.
     std::int32_t TargetCycles = 0;
-    int Levels = 2;                 ///< 2 or 3 nested loops
+    /// 2 or 3 nested loops; 0 (every count 0) for a target the filler spends alone, which only
+    /// a routine that clears the watchdog has.
+    int Levels = 2;
     int OuterCount = 1;             ///< 1..255
     int MiddleCount = 0;            ///< 1..255 with three levels; 0 (unused) with two
     int InnerCount = 1;             ///< 1..255
     std::int32_t PadCycles = 0;     ///< filler cycles: TargetCycles minus the loop cost
     bool CallReturnCounted = false; ///< the CALL and RETURN count towards the delay
+    /// The innermost loop clears the watchdog: each of its passes takes one cycle more.
+    bool ClearsWatchdog = false;
 };
 
 enum class DelayFailure
@@ -58,15 +70,18 @@ enum class DelayFailure
 using PlanResult = std::variant<DelayPlan, DelayFailure>;
 
 /// Plans the delay routine for `frequencyMHz` and a wanted `delay` in `unit`; `countCallReturn`
-/// makes the CALL and RETURN part of the delay. Inputs may be any finite doubles; only the target
-/// is judged. In cycles the delay is N truncated toward zero (the compute command hands only
-/// whole numbers), and the frequency gives only `ApproxDelayMs`.
+/// makes the CALL and RETURN part of the delay; with `clearsWatchdog` the loops are those of a
+/// routine that clears the watchdog. Inputs may be any finite doubles; only the target is judged.
+/// In cycles the delay is N truncated toward zero (the compute command hands only whole numbers),
+/// and the frequency gives only `ApproxDelayMs`.
 PlanResult PlanDelay(double frequencyMHz, double delay, bool countCallReturn,
-                     DelayUnit unit = DelayUnit::Milliseconds);
+                     DelayUnit unit = DelayUnit::Milliseconds, bool clearsWatchdog = false);
 
 /// Loop counts and filler for `targetCycles` (MinTargetCycles..MaxTargetCycles): the fields
-/// from `TargetCycles` on; `CycleCount` and the reached delays are left for the caller.
-DelayPlan PlanLoops(std::int32_t targetCycles);
+/// from `TargetCycles` on; `CycleCount` and the reached delays are left for the caller. With
+/// `clearsWatchdog` the innermost pass takes WatchdogInnerPassCycles, and a target below
+/// MinWatchdogLoopCycles gets no loop block.
+DelayPlan PlanLoops(std::int32_t targetCycles, bool clearsWatchdog = false);
 
 /// A routine that waits W units of a delay of N cycles runs one body (loop block and filler) per
 /// unit. Each unit spends this much outside its body: the DECFSZ of the units counter and the
@@ -79,15 +94,19 @@ inline constexpr std::int32_t UnitTailCycles = CallReturnCycles;
 /// The body of one unit of a routine that waits W units of `unit` (a plan from PlanDelay): the
 /// loop counts and filler for N - 3 cycles, N - 7 with CALL and RETURN counted. `CycleCount`,
 /// the reached delays and `CallReturnCounted` stay the unit's. DelayTooSmall when the body would be
-/// shorter than MinTargetCycles (N below 11, or 15 with CALL and RETURN counted).
+/// shorter than MinTargetCycles (N below 11, or 15 with CALL and RETURN counted). The body
+/// clears the watchdog when the unit's plan does.
 PlanResult PlanUnitBody(const DelayPlan& unit);
 
 /// The user-visible text of a failure.
 const char* FailureMessage(DelayFailure failure);
 
-/// Cycles from entering a loop block to the instruction after it.
-std::int64_t TwoLevelCost(std::int64_t outer, std::int64_t inner);
-std::int64_t ThreeLevelCost(std::int64_t outer, std::int64_t middle, std::int64_t inner);
+/// Cycles from entering a loop block to the instruction after it; `innerPass` is the cycles of
+/// one pass of the innermost loop.
+std::int64_t TwoLevelCost(std::int64_t outer, std::int64_t inner,
+                          std::int64_t innerPass = InnerPassCycles);
+std::int64_t ThreeLevelCost(std::int64_t outer, std::int64_t middle, std::int64_t inner,
+                            std::int64_t innerPass = InnerPassCycles);
 
 /// Cost of the loop block of `plan`.
 std::int64_t LoopCost(const DelayPlan& plan);

@@ -47,9 +47,16 @@ struct RoutineFormat
     /// The routine waits W units of the delay, W being the value in the W register at the CALL
     /// (0 for 256 units); the plan is then the body of one unit, from `PlanUnitBody`.
     bool timesW = false;
+    /// The routine clears the watchdog (CLRWDT) so often that at most `MaxWatchdogBound` cycles
+    /// pass between two clears, from the CALL to the RETURN; it is planned with
+    /// `PlanDelay` with `clearsWatchdog`, whose plan says so (`DelayPlan::ClearsWatchdog`).
+    bool watchdog = false;
     /// The unit of the wanted delay, which the header names.
     DelayUnit unit = DelayUnit::Milliseconds;
 };
+
+/// The longest run of cycles between two CLRWDTs that a routine clearing the watchdog may have.
+inline constexpr std::int64_t MaxWatchdogBound = 16;
 
 /// The counter that holds the units left in a routine that waits W units: the counter base
 /// followed by "W", which never meets the loop counters (the base followed by a digit) nor the
@@ -61,8 +68,9 @@ std::string UnitsCounterName(std::string_view counter);
 std::string_view RoutineFileExtension(const RoutineFormat& format);
 
 /// The counters the routine uses, in the order a module declares them: the loop counters (the
-/// counter base followed by 1, 2 and with three levels 3; every filler uses 1 and 2 only), then
-/// with W units the units counter.
+/// counter base followed by 1, 2 and with three levels 3; every filler uses 1 and 2 only, and a
+/// routine with no loop block, which clears the watchdog, those its filler's loops use), then with
+/// W units the units counter.
 std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
                                          const RoutineFormat& format);
 
@@ -83,4 +91,11 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
 std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format);
 /// Instruction words of a routine that waits once: loop block, filler and return.
 std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler);
+
+/// The longest run of cycles in that routine from the end of one CLRWDT to the end of the next,
+/// counted from the first cycle of the CALL to the last of the RETURN (the caller clears the
+/// watchdog just before the CALL and after the return); with W units, over every W. For a
+/// routine that clears the watchdog it is at most MaxWatchdogBound; for one that does not, the
+/// whole call (with W units, a call of two units).
+std::int64_t WatchdogBound(const DelayPlan& plan, const RoutineFormat& format);
 } // namespace kavrin

@@ -116,13 +116,13 @@ TEST(KavrinCli, PrintsTheEngineTextAndOneLineFeed)
 
         {{"-f", "4", "-d", "40", "--unit", "us"},
          {"4", "40"},
-         {{}, {}, kavrin::PicCore::Midrange, false, kavrin::DelayUnit::Microseconds}},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Microseconds}},
         {{"-f", "4", "-d", "0.01", "--unit=S", "--count-call-return"},
          {"4", "0.01", "WAIT", "CNT", true},
-         {{}, {}, kavrin::PicCore::Midrange, false, kavrin::DelayUnit::Seconds}},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Seconds}},
         {{"-f", "4", "-d", "10000", "--unit", "cycles", "--times-w"},
          {"4", "10000"},
-         {{}, {}, kavrin::PicCore::Midrange, true, kavrin::DelayUnit::Cycles}},
+         {{}, {}, kavrin::PicCore::Midrange, true, false, kavrin::DelayUnit::Cycles}},
         {{"--unit", "ms"}, {}, {}},
     };
     for (const auto& c : cases)
@@ -204,9 +204,9 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     const RunResult help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
-         {"--count-call-return", "--syntax {classic,gputils,module}=classic", "--filler {goto,loop}=goto",
-          "--core {baseline,midrange,pic18}=midrange", "--times-w", "CNTW",
-          "--unit {us,ms,s,cycles}=ms", "3  the output could not be written"})
+         {"--count-call-return", "--syntax {classic,gputils,module}=classic",
+          "--filler {goto,loop}=goto", "--core {baseline,midrange,pic18}=midrange", "--times-w",
+          "CNTW", "--watchdog", "--unit {us,ms,s,cycles}=ms", "3  the output could not be written"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     const RunResult version = RunCli({"--version"});
     EXPECT_EQ(version.exitCode, 0);
@@ -293,18 +293,42 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
          "midrange",
          1 + 12 + 11 + 2 + 1 + 2,
          0},
+        // Clearing the watchdog: the innermost loop's CLRWDT, 2 filler cycles as two CLRWDTs.
+        {"1000",
+         {"--watchdog"},
+         {{}, {}, kavrin::PicCore::Midrange, false, true},
+         "goto",
+         "midrange",
+         12 + 1 + 2 + 1,
+         -1},
+        // 8 cycles: the filler alone, three jumps and two CLRWDTs.
+        {"0.008",
+         {"--watchdog"},
+         {{}, {}, kavrin::PicCore::Midrange, false, true},
+         "goto",
+         "midrange",
+         5 + 1,
+         -1},
+        // The tail's two cycles as CLRWDT and nop.
+        {"1",
+         {"--times-w", "--count-call-return", "--watchdog", "--filler", "loop"},
+         {{}, kavrin::FillerKind::Loop, kavrin::PicCore::Midrange, true, true},
+         "loop",
+         "midrange",
+         1 + 8 + 1 + 2 + 2 + 1 + 3,
+         0},
 
         // The reached delay in the unit too: 40 us, or N itself for cycles.
         {"40",
          {"--unit", "us"},
-         {{}, {}, kavrin::PicCore::Midrange, false, kavrin::DelayUnit::Microseconds},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Microseconds},
          "goto",
          "midrange",
          8 + 0 + 1,
          -1},
         {"10000",
          {"--count-call-return", "--unit", "cycles"},
-         {{}, {}, kavrin::PicCore::Midrange, false, kavrin::DelayUnit::Cycles},
+         {{}, {}, kavrin::PicCore::Midrange, false, false, kavrin::DelayUnit::Cycles},
          "goto",
          "midrange",
          8 + 1 + 1,
@@ -327,7 +351,7 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["target_cycles"], routine.plan.TargetCycles);
         EXPECT_EQ(json["levels"], routine.plan.Levels);
         EXPECT_EQ(json["outer"], routine.plan.OuterCount);
-        if (routine.plan.Levels == 2)
+        if (routine.plan.Levels != 3)
             EXPECT_TRUE(json["middle"].is_null());
         else
             EXPECT_EQ(json["middle"], routine.plan.MiddleCount);
@@ -353,6 +377,15 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["filler"], c.filler);
         EXPECT_EQ(json["core"], c.core);
         EXPECT_EQ(json["words"], c.words);
+        if (c.format.watchdog)
+        {
+            EXPECT_EQ(json["watchdog"], true);
+            EXPECT_EQ(json["watchdog_bound_cycles"], kavrin::WatchdogBound(routine.plan, c.format));
+        }
+        else
+        {
+            EXPECT_FALSE(json.contains("watchdog") || json.contains("watchdog_bound_cycles"));
+        }
         if (c.fixedCycles < 0)
         {
             EXPECT_FALSE(json.contains("times_w") || json.contains("unit_cycles") ||

@@ -55,6 +55,13 @@ FIXED = [
     ["-f", "4", "-d", "11", "--unit", "cycles", "--count-call-return"],
     ["-f", "4", "-d", "1e4", "--unit", "cycles"], ["-f", "0", "-d", "8", "--unit", "cycles"],
     ["--unit", "min"],
+    # Clearing the watchdog: the filler alone at 8 cycles, a unit, both fillers, the bound's unit.
+    ["-f", "4", "-d", "0.008", "--watchdog", "--json"],
+    ["-f", "4", "-d", "1", "--watchdog", "--times-w", "--count-call-return", "--json"],
+    ["-f", "4", "-d", "50005.2455", "--watchdog", "--filler", "loop", "--core", "baseline",
+     "--json"],
+    ["-f", "4", "-d", "10000", "--unit", "cycles", "--watchdog", "--syntax", "module"],
+    ["-f", "4", "-d", "0.001", "--unit", "s", "--watchdog", "--core", "pic18", "--json"],
     ["--bogus"], ["-f"], ["extra"], ["--version"], ["--help"],
 ]
 FREQUENCIES = ["3.2768", "4", "20", "1", "8", "10", "16", "12", "48", "0.032768", "32.768e-3",

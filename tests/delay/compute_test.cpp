@@ -111,6 +111,57 @@ TEST(RunComputeCommand, TimesWRangeAndPlan)
         EXPECT_NE(routine.text.find("\tMOVWF\tCNTW\n"), std::string::npos);
     }
 }
+// Clearing the watchdog keeps the range of every form, and the words line counts the clearing
+// filler: the delay of the largest plain filler leaves 380 cycles, 168 jumps and 44 CLRWDTs, or
+// 7 instructions of loops.
+TEST(RunComputeCommand, WatchdogKeepsTheRangeAndCountsItsWords)
+{
+    const struct
+    {
+        const char* delay; // ms at 4 MHz
+        bool callReturn, timesW;
+        std::string outcome;
+    } cases[] = {
+        {"0.0071", false, false, msg::DelayTooSmall},
+        {"0.008", false, false, "OK"},
+        {"0.0111", true, false, msg::DelayTooSmall},
+        {"0.0121", true, false, "OK"},
+        {"50005.2465", false, false, "OK"},
+        {"50005.2475", false, false, msg::DelayTooLarge},
+        {"0.0101", false, true, msg::DelayTooSmall},
+        {"0.0111", false, true, "OK"},
+        {"0.0141", true, true, msg::DelayTooSmall},
+        {"0.0151", true, true, "OK"},
+        {"50005.2505", true, true, "OK"},
+        {"50005.2515", true, true, msg::DelayTooLarge},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.delay);
+        RoutineFormat format;
+        format.timesW = c.timesW;
+        format.watchdog = true;
+        const ComputeResult result =
+            RunComputeCommand(Input("4", c.delay, "CNT", "WAIT", c.callReturn), format);
+        if (const auto* error = std::get_if<ComputeError>(&result))
+        {
+            EXPECT_EQ(error->message, c.outcome);
+            continue;
+        }
+        ASSERT_EQ(c.outcome, "OK");
+        EXPECT_TRUE(std::get<DelayRoutine>(result).plan.ClearsWatchdog);
+    }
+    RoutineFormat format;
+    format.watchdog = true;
+    const ComputeResult largest =
+        RunComputeCommand(Input("4", "50005.2455", "CNT", "WAIT"), format);
+    const auto& routine = std::get<DelayRoutine>(largest);
+    EXPECT_EQ(routine.plan.PadCycles, 380);
+    EXPECT_EQ(routine.fillerInstructions, 168 + 44);
+    EXPECT_EQ(routine.words, 12 + 1 + 168 + 44 + 1);
+    EXPECT_EQ(routine.loopWords, 12 + 1 + 7 + 1);
+    EXPECT_TRUE(routine.offersLoopFiller);
+}
 
 // The delay in every unit: µs and s take the steps of ms with their own divisor, so 10000 µs lose
 // the cycle 10 ms lose; cycles are N itself, a whole number within the target's limits.

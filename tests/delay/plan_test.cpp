@@ -192,10 +192,12 @@ TEST(CycleBudget, SoftwareAndHardwareExtendedAgreeBitForBit)
     }
 }
 
-void ExpectSameAsExhaustive(std::int32_t target)
+/// With `watchdog`, the search of a routine that clears the watchdog: 4 cycles a pass.
+void ExpectSameAsExhaustive(std::int32_t target, bool watchdog = false)
 {
-    const DelayPlan fast = PlanLoops(target);
-    const DelayPlan reference = reference::ExhaustiveSearch(target);
+    const DelayPlan fast = PlanLoops(target, watchdog);
+    const DelayPlan reference = reference::ExhaustiveSearch(target, watchdog ? 4 : 3);
+    ASSERT_EQ(fast.ClearsWatchdog, watchdog);
     ASSERT_EQ(fast.Levels, reference.Levels) << "target " << target;
     ASSERT_EQ(fast.OuterCount, reference.OuterCount) << "target " << target;
     if (fast.Levels == 3)
@@ -210,7 +212,21 @@ TEST(LoopSearch, MatchesExhaustiveSearchAtTheRangeBoundaries)
 {
     for (std::int32_t target : {8, 9, 10, 11, 12, 196094, 196095, 196096, 196097, 50005240,
                                 50005241, 50005242, 50005243, 50005244, 50005245, 50005246})
+    {
         ExpectSameAsExhaustive(target);
+        if (target >= MinWatchdogLoopCycles)
+            ExpectSameAsExhaustive(target, true);
+    }
+}
+
+// Clearing the watchdog, 8 cycles leave no room for a loop block: the filler takes them all.
+TEST(LoopSearch, WatchdogTargetBelowTheSmallestLoopBlockGoesToTheFiller)
+{
+    const DelayPlan plan = PlanLoops(8, true);
+    EXPECT_EQ(plan.Levels, 0);
+    EXPECT_EQ(plan.PadCycles, 8);
+    EXPECT_EQ(LoopCost(plan), 0);
+    EXPECT_EQ(LoopCost(PlanLoops(9, true)), 9);
 }
 
 TEST(LoopSearch, MatchesExhaustiveSearchOnRandomTargets)
@@ -222,6 +238,12 @@ TEST(LoopSearch, MatchesExhaustiveSearchOnRandomTargets)
     std::uniform_int_distribution<std::int32_t> threeLevel(MaxTwoLevelTarget + 1, MaxTargetCycles);
     for (int i = 0; i < 2000; ++i)
         ExpectSameAsExhaustive(threeLevel(rng));
+    std::uniform_int_distribution<std::int32_t> twoLevelClearing(MinWatchdogLoopCycles,
+                                                                 MaxTwoLevelTarget);
+    for (int i = 0; i < 1000; ++i)
+        ExpectSameAsExhaustive(twoLevelClearing(rng), true);
+    for (int i = 0; i < 100; ++i)
+        ExpectSameAsExhaustive(threeLevel(rng), true);
 }
 } // namespace
 } // namespace kavrin

@@ -27,7 +27,8 @@ DelayPlan Plan(double frequency, double delay, bool callReturn = false)
 /// The plan the routine of `format` is written from: with `timesW`, one unit's body.
 DelayPlan Plan(double frequency, double delay, bool callReturn, const RoutineFormat& format)
 {
-    const DelayPlan unit = Plan(frequency, delay, callReturn);
+    const DelayPlan unit =
+        std::get<DelayPlan>(PlanDelay(frequency, delay, callReturn, format.unit, format.watchdog));
     return format.timesW ? std::get<DelayPlan>(PlanUnitBody(unit)) : unit;
 }
 
@@ -191,20 +192,35 @@ TEST(WriteDelayRoutine, ModuleIsAnAsmFileDeclaringTheCountersItUses)
         double delay;
         bool timesW;
         std::vector<std::string> counters;
+        bool watchdog = false;
     } cases[] = {
         {10, false, {"c1", "c2"}},
         {1000, false, {"c1", "c2", "c3"}},
         {1000, true, {"c1", "c2", "c3", "cW"}},
         {50005.2455, false, {"c1", "c2", "c3"}}, // a nested filler loop on counters 2 and 1
+        // Clearing the watchdog: 8 cycles are the filler alone, with no loop block.
+        {0.0098, false, {}, true},
+        {0.0146, true, {"cW"}, true},
+        {1000, false, {"c1", "c2", "c3"}, true},
+        {50005.2455, true, {"c1", "c2", "c3", "cW"}, true},
     };
     for (const auto& c : cases)
         for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
         {
             SCOPED_TRACE(::testing::Message() << c.delay << " ms, times W " << c.timesW);
-            const RoutineFormat format{RoutineSyntax::Module, filler, PicCore::Midrange, c.timesW};
+            const RoutineFormat format{RoutineSyntax::Module, filler, PicCore::Midrange, c.timesW,
+                                       c.watchdog};
             const DelayPlan plan = Plan(3.2768, c.delay, false, format);
+            EXPECT_EQ(plan.Levels == 0, c.counters.size() == (c.timesW ? 1u : 0u));
             EXPECT_EQ(RoutineCounters(plan, "c", format), c.counters);
             const std::string text = WriteDelayRoutine(plan, c.delay, "L", "c", format);
+            // The watchdog's bound with the header's other lines, before the call comment.
+            const std::size_t bound = text.find("; Clears the watchdog at least every ");
+            EXPECT_EQ(bound != std::string::npos, c.watchdog);
+            if (c.watchdog)
+            {
+                EXPECT_LT(bound, text.find("; A module for gplink"));
+            }
             for (const std::string counter : {"c1", "c2", "c3", "cW"})
             {
                 const bool declared = text.find("\n" + counter + "\tRES\t1\n") != std::string::npos;
@@ -785,6 +801,183 @@ TEST(WriteDelayRoutine, TimesWTakesExactlyUnitsTimesNForEveryW)
     std::printf("largest times-W routine with the loop filler: %d words\n", largestLoopWords);
 }
 
+// Routines that clear the watchdog on every core, filler, layout and W, counted by running the
+// text: exactly the cycles asked for, and no run between two CLRWDTs (from the CALL's first cycle
+// to the RETURN's last) longer than the bound the header states, which is at most 16 and, with
+// two units or more, met.
+TEST(WriteDelayRoutine, WatchdogRoutinesClearOftenAndTakeExactlyTheTarget)
+{
+    const struct
+    {
+        double delay; // ms at 4 MHz
+        bool callReturn;
+        bool timesW;
+    } cases[] = {
+        {0.008, false, false}, // T = 8: the filler alone, no loop block
+        {0.0121, true, false}, // T = 8 ticked
+        {0.009, false, false}, // T = 9: the smallest loop block with a CLRWDT
+        {0.0131, true, false}, // T = 9 ticked
+        {10, false, false},
+        {10, true, false},
+        {196.0955, false, false}, // the largest two-level target
+        {196.0965, false, false}, // the smallest three-level one
+        {1000, false, false},
+        {3000, true, false},
+        {50005.2455, false, false}, // the plain routine's longest filler
+        {50005.2465, false, false}, // the largest target
+        {50005.2505, true, false},  // the largest ticked
+        {0.0111, false, true},      // the smallest unit: a body of 8 cycles, filler alone
+        {0.0151, true, true},       // the same ticked
+        {0.032, false, true},
+        {0.032, true, true},
+        {1, true, true},
+        {500, false, true},
+        {50005.2465, false, true},
+        {50005.2505, true, true},
+    };
+    std::int64_t largestBound = 0;
+    for (const auto& c : cases)
+        for (PicCore core : {PicCore::Baseline, PicCore::Midrange, PicCore::Pic18})
+            for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
+                for (RoutineSyntax syntax : {RoutineSyntax::Classic, RoutineSyntax::Gputils})
+                {
+                    SCOPED_TRACE(::testing::Message()
+                                 << c.delay << " ms, ticked " << c.callReturn << ", W units "
+                                 << c.timesW << ", core " << int(core) << ", filler " << int(filler)
+                                 << ", syntax " << int(syntax));
+                    const RoutineFormat format{syntax, filler, core, c.timesW, true};
+                    const DelayPlan plan = Plan(4, c.delay, c.callReturn, format);
+                    ASSERT_TRUE(plan.ClearsWatchdog);
+                    const std::string text = Routine(4, c.delay, c.callReturn, format);
+                    const std::int64_t bound = WatchdogBound(plan, format);
+                    largestBound = std::max(largestBound, bound);
+                    ASSERT_LE(bound, MaxWatchdogBound);
+                    ASSERT_NE(text.find("; Clears the watchdog at least every " +
+                                        std::to_string(bound) + " cycles (" +
+                                        std::to_string(bound) + ".00000 [us])\n\n"),
+                              std::string::npos);
+                    const reference::detail::Program program = reference::detail::Parse(text, core);
+                    ASSERT_EQ(program.error, "");
+                    ASSERT_EQ(static_cast<std::int32_t>(program.instructions.size()),
+                              RoutineWords(plan, format));
+                    const std::int64_t fixed = c.callReturn ? 0 : CallReturnCycles;
+                    for (int w : c.timesW ? std::vector<int>{1, 2, 255, 0} : std::vector<int>{0})
+                    {
+                        const std::int64_t units = c.timesW ? (w == 0 ? 256 : w) : 1;
+                        const std::int64_t expected = units * plan.CycleCount + fixed - 2;
+                        const reference::CycleCount run =
+                            reference::detail::Run(program, {{"W", w}});
+                        ASSERT_EQ(run.error, "") << "W = " << w;
+                        ASSERT_EQ(run.cycles, expected) << "W = " << w;
+                        const std::int64_t gap = reference::LongestUncleared(run, 2);
+                        ASSERT_LE(gap, bound) << "W = " << w;
+                        if (units >= 2 || !c.timesW)
+                        {
+                            ASSERT_EQ(gap, bound) << "W = " << w;
+                        }
+                        if (expected <= 20'000)
+                        {
+                            const reference::CycleCount stepped =
+                                reference::detail::Run(program, {{"W", w}}, false);
+                            ASSERT_EQ(stepped.cycles, expected) << "W = " << w;
+                            ASSERT_EQ(reference::LongestUncleared(stepped, 2), gap) << "W = " << w;
+                        }
+                    }
+                }
+    std::printf("largest watchdog bound: %lld cycles\n", static_cast<long long>(largestBound));
+}
+
+// Every filler size up to past the longest the watchdog's loop search leaves, after a
+// three-level block (the longest way out of the loops) and before the way to the next unit (the
+// longest way back in): exact, in at most 14 instructions with the loop filler, with no run
+// between two clears longer than the bound, which is at most 16.
+TEST(WriteDelayRoutine, WatchdogFillerOfEverySizeClearsOftenAndExactly)
+{
+    std::int32_t largestLoopFiller = 0;
+    for (std::int32_t pad = 0; pad <= 200'000; ++pad)
+        largestLoopFiller =
+            std::max(largestLoopFiller, PlanFiller(pad, FillerKind::Loop, true).Words());
+    EXPECT_EQ(largestLoopFiller, 14);
+    for (std::int32_t pad = 0; pad <= 4'200; ++pad)
+        for (FillerKind filler : {FillerKind::Goto, FillerKind::Loop})
+            for (int form = 0; form < 3; ++form) // once, W units, W units ticked
+            {
+                const bool timesW = form > 0;
+                const bool ticked = form == 2;
+                DelayPlan plan;
+                plan.Levels = 3;
+                plan.OuterCount = plan.MiddleCount = plan.InnerCount = 1;
+                plan.ClearsWatchdog = true;
+                plan.CallReturnCounted = ticked;
+                plan.PadCycles = pad;
+                plan.TargetCycles = static_cast<std::int32_t>(LoopCost(plan)) + pad;
+                plan.CycleCount = plan.TargetCycles + (timesW ? (ticked ? 7 : 3) : 0);
+                plan.ApproxDelayMs = plan.CycleCount / 1000.0;
+                const RoutineFormat format{RoutineSyntax::Gputils, filler, PicCore::Midrange,
+                                           timesW, true};
+                const std::string text = WriteDelayRoutine(plan, 1, "WAIT", "CNT", format);
+                const reference::CycleCount run =
+                    reference::CountCycles(text, PicCore::Midrange, true, {{"W", 2}});
+                const std::int64_t expected =
+                    (timesW ? 2 * plan.CycleCount : plan.TargetCycles) + (ticked ? 0 : 4) - 2;
+                const std::int64_t bound = WatchdogBound(plan, format);
+                if (run.cycles != expected || bound > MaxWatchdogBound ||
+                    reference::LongestUncleared(run, 2) != bound || !run.error.empty())
+                {
+                    ADD_FAILURE() << pad << " cycles, form " << form << ": counted " << run.cycles
+                                  << " for " << expected << ", longest run "
+                                  << reference::LongestUncleared(run, 2) << " for " << bound << " "
+                                  << run.error << "\n"
+                                  << text;
+                    return;
+                }
+            }
+}
+
+// Without the choice no routine clears the watchdog: its text has no CLRWDT and the bound is the
+// whole call.
+// The bound's time follows the header's unit: µs for µs and ms, seconds for seconds, and the
+// milliseconds that follow a count of cycles for cycles.
+TEST(WriteDelayRoutine, WatchdogBoundTakesTheHeadersUnitOfTime)
+{
+    const struct
+    {
+        DelayUnit unit;
+        double delay; // 1000 cycles at 4 MHz
+        std::string line;
+    } cases[] = {
+        {DelayUnit::Microseconds, 1000, "every 8 cycles (8.00000 [us])"},
+        {DelayUnit::Milliseconds, 1, "every 8 cycles (8.00000 [us])"},
+        {DelayUnit::Seconds, 0.001, "every 8 cycles (0.00000800 [s])"},
+        {DelayUnit::Cycles, 1000, "every 8 cycles (0.00800 [ms])"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(static_cast<int>(c.unit));
+        RoutineFormat format;
+        format.unit = c.unit;
+        format.watchdog = true;
+        const DelayPlan plan = Plan(4, c.delay, false, format);
+        ASSERT_EQ(WatchdogBound(plan, format), 8);
+        const std::string text = WriteDelayRoutine(plan, c.delay, "L", "c", format);
+        EXPECT_NE(text.find("\n; Clears the watchdog at least " + c.line + "\n\n"),
+                  std::string::npos)
+            << text.substr(0, 200);
+    }
+}
+
+TEST(WriteDelayRoutine, PlainRoutinesNeverClearTheWatchdog)
+{
+    for (double delay : {0.008, 10.0, 50005.2455})
+    {
+        const std::string text =
+            Routine(4, delay, false, {RoutineSyntax::Gputils, FillerKind::Loop});
+        EXPECT_EQ(text.find("CLRWDT"), std::string::npos);
+        EXPECT_EQ(text.find("watchdog"), std::string::npos);
+        EXPECT_EQ(WatchdogBound(Plan(4, delay), {}), Plan(4, delay).CycleCount + 4);
+    }
+}
+
 // The counter itself: the costs of the instruction table, and text it must refuse.
 TEST(CycleCounter, CountsTheTimingTableAndRefusesWhatTheCoreCannotRun)
 {
@@ -824,6 +1017,41 @@ TEST(CycleCounter, CountsTheTimingTableAndRefusesWhatTheCoreCannotRun)
             }
         }
 }
+// The longest run without a CLRWDT, counted from 2 cycles ahead (the CALL): the same whether the
+// passes of a loop are stepped or skipped.
+TEST(CycleCounter, MeasuresTheLongestRunBetweenClears)
+{
+    const struct
+    {
+        const char* text;
+        std::map<std::string, int> registers;
+        std::int64_t clears, longest;
+    } cases[] = {
+        {"\tnop\n\tRETURN", {}, 0, 2 + 3},
+        // 2 + 1 to the first, 3 between, the return's 2 after the last.
+        {"\tCLRWDT\n\tgoto\t$+1\n\tCLRWDT\n\tRETURN", {}, 2, 3},
+        // Passes of 4 cycles; before the loop 2 + 1 + 1, after it the skip and the return, 4.
+        {"\tMOVWF\tU\nL\n\tCLRWDT\n\tDECFSZ\tU,1\n\tGOTO\tL\n\tRETURN", {{"W", 200}}, 200, 4},
+        // A clear once in each 9-cycle pass, then 26 cycles with none: the rest of the last pass,
+        // the skip, a countdown of 5 and the return.
+        {"\tMOVWF\tU\nL\n\tCLRWDT\n\tgoto\t$+1\n\tgoto\t$+1\n\tgoto\t$+1\n\tDECFSZ\tU,1\n"
+         "\tGOTO\tL\n\tMOVLW\tD'5'\n\tMOVWF\tV\nM\n\tDECFSZ\tV,1\n\tGOTO\tM\n\tRETURN",
+         {{"W", 100}},
+         100,
+         6 + 2 + 2 + 14 + 2},
+    };
+    for (const auto& c : cases)
+        for (bool fastForward : {true, false})
+        {
+            SCOPED_TRACE(c.text);
+            const reference::CycleCount count =
+                reference::CountCycles(c.text, PicCore::Midrange, fastForward, c.registers);
+            EXPECT_EQ(count.error, "");
+            EXPECT_EQ(count.clears, c.clears);
+            EXPECT_EQ(reference::LongestUncleared(count, 2), c.longest);
+        }
+}
+
 // Loops around a body, with W and registers given: stepped and fast-forwarded alike.
 TEST(CycleCounter, RunsLoopsAroundABodyFromTheGivenRegisters)
 {
@@ -851,6 +1079,11 @@ TEST(CycleCounter, RunsLoopsAroundABodyFromTheGivenRegisters)
          5 * 3 + 4 * 3 + 2},
         // PIC18's access bit.
         {"\tMOVWF\tU,0\nL\n\tDECFSZ\tU,1,0\n\tBRA\tL", PicCore::Pic18, {{"W", 3}}, 1 + 2 * 3 + 2},
+        // CLRWDT takes one cycle.
+        {"\tMOVWF\tU\nL\n\tCLRWDT\n\tDECFSZ\tU,1\n\tGOTO\tL",
+         PicCore::Midrange,
+         {{"W", 4}},
+         1 + 4 * 4 - 1},
     };
     for (const auto& c : cases)
         for (bool fastForward : {true, false})

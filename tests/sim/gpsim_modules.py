@@ -8,7 +8,7 @@ default linker script. gplink's map (-m) gives the sections and the addresses of
 module's labels: each module's code must be as many words as its plan says, its counters in the
 RAM every bank reaches (the shared bank, the access bank; the 10F200's only bank), and gpsim,
 stopping at those addresses, must count N + 4 cycles for each call (N with CALL and RETURN
-counted; W x N + 4 or W x N for a module that waits W units).
+counted; W x N + 4 or W x N for a module that waits W units). Two rows clear the watchdog.
 
 Usage: gpsim_modules.py KAVRIN_CLI [--gpasm PATH] [--gplink PATH] [--gpsim PATH] [--jobs N]
 """
@@ -24,7 +24,7 @@ from pathlib import Path
 from typing import Dict, List, Optional, Tuple
 
 from gpsim_timing import (CORE_CASES, PIC10F200, PIC16F1823, PIC16F628A, PIC18F452,
-                          TIMES_W_CASES, Case, Failure, Part, Simulator, expected_cycles,
+                          TIMES_W_CASES, WATCHDOG_CASES, Case, Failure, Part, Simulator, expected_cycles,
                           parse_stops, run)
 
 
@@ -73,6 +73,10 @@ ROWS = [
     ((named(TIMES_W_CASES[4], "WAIT"), 3), (named(TIMES_W_CASES[3], "PAUSE"), 0)),
     ((named(TIMES_W_CASES[5], "Delay_ms", "t_"), 255),
      (named(CORE_CASES[7], "Delay_33ms", "t_"), None)),
+    # Clearing the watchdog: a unit with no loop block declares the units counter alone.
+    ((named(WATCHDOG_CASES[2][0], "WAIT"), None), (named(WATCHDOG_CASES[7][0], "PAUSE"), 2)),
+    ((named(WATCHDOG_CASES[5][0], "Delay_3s"), None),
+     (named(WATCHDOG_CASES[11][0], "PAUSE"), 255)),
 ]
 RUNS = [(part, row) for part in (PIC10F200, PIC16F628A, PIC16F1823, PIC18F452) for row in ROWS]
 

@@ -9,10 +9,18 @@ units (--times-w) is called with W loaded and must last W x N + 4, or W x N, cyc
 units). The plan's "words" must be the routine's size in the assembled program, and the program
 must fit the part's program memory.
 
-Usage: gpsim_timing.py KAVRIN_CLI [--gpasm PATH] [--gpsim PATH] [--jobs N]
+A second table runs routines that clear the watchdog (--watchdog) on each part with its watchdog
+on and its period cut to about 20 cycles: the prescaler away from the watchdog, its shortest
+period, and gpsim's clock slow enough that the period spans about 20 instruction cycles. The
+program clears the watchdog just before the CALL; the call must take exactly its cycles with no
+"Reset on Watch Dog Timer expire" from gpsim, while a routine written without the choice must be
+seen to reset in the same set-up.
+
+Usage: gpsim_timing.py KAVRIN_CLI [--gpasm PATH] [--gpsim PATH] [--jobs N] [--watchdog-only]
 """
 
 import argparse
+import dataclasses
 import json
 import re
 import subprocess
@@ -40,6 +48,12 @@ class Part:
     byte_addresses: bool = False
     # --core option given to kavrin-cli; None tests the default
     core_option: Optional[str] = None
+    # code after SIM_START, before the CALL
+    setup: str = ""
+    # the watchdog is on: the program clears it just before the CALL
+    watchdog_on: bool = False
+    # gpsim's clock in Hz (the oscillator's, four clocks a cycle); None keeps its default
+    frequency: Optional[int] = None
 
 
 PIC16F628A = Part(
@@ -72,6 +86,39 @@ PIC18F452 = Part(
     0x00, "\tmovlb\t1\n\tgoto\tSIM_START\n\torg\t0x020", 16384, byte_addresses=True,
     core_option="pic18")
 
+# The parts with the watchdog on in the configuration word and its period cut to about 20
+# instruction cycles.
+# 16F628A: the prescaler to Timer0 leaves the watchdog its 18 ms; at 4444 Hz a cycle is 0.9 ms.
+# It is moved with the watchdog just cleared, as the data sheet asks.
+WDT_PIC16F628A = dataclasses.replace(
+    PIC16F628A,
+    header=PIC16F628A.header.replace("_WDT_OFF", "_WDT_ON"),
+    setup="\tclrwdt\n\tbsf\tSTATUS,RP0\n\tbcf\t(OPTION_REG & 0x7F),PSA\n\tbcf\tSTATUS,RP0\n",
+    watchdog_on=True, frequency=4444)
+# 10F200: OPTION = 0xF7 gives the prescaler to Timer0: 18 ms nominal. gpsim 0.31 times this
+# part's watchdog by its internal oscillator whatever `frequency` says: the period stays about
+# 36 000 cycles, so here the routines must run exactly and without a reset, and a plain routine
+# longer than that must reset; the runs between clears are counted by the unit tests.
+WDT_PIC10F200 = dataclasses.replace(
+    PIC10F200,
+    header=PIC10F200.header.replace("_WDT_OFF", "_WDT_ON"),
+    setup="\tclrwdt\n\tmovlw\t0xF7\n\toption\n",
+    watchdog_on=True)
+# 16F1823: an external clock (ECH), so that gpsim's clock holds, and WDTCON = 0: 1:32, 1 ms,
+# 20 cycles of 50 us at 80 kHz.
+WDT_PIC16F1823 = dataclasses.replace(
+    PIC16F1823,
+    header=PIC16F1823.header.replace("_FOSC_INTOSC", "_FOSC_ECH").replace("_WDTE_OFF",
+                                                                          "_WDTE_ON"),
+    setup="\tclrwdt\n\tmovlb\t1\n\tclrf\t(WDTCON & 0x7F)\n\tmovlb\t0\n",
+    watchdog_on=True, frequency=80000)
+# 18F452: the postscaler 1:1, WDTPS = 1: 18 ms.
+WDT_PIC18F452 = dataclasses.replace(
+    PIC18F452,
+    header=PIC18F452.header.replace("WDT = OFF", "WDT = ON, WDTPS = 1"),
+    watchdog_on=True, frequency=4444)
+WDT_PARTS = (WDT_PIC10F200, WDT_PIC16F628A, WDT_PIC16F1823, WDT_PIC18F452)
+
 WRAPPER = """\
 {header}
 
@@ -85,7 +132,7 @@ WRAPPER = """\
 \torg\t0x000
 {start}
 SIM_START
-{load}SIM_CALL
+{setup}{load}{clear}SIM_CALL
 \tCALL\t{label}
 SIM_AFTER
 \t{jump}\tSIM_AFTER
@@ -111,6 +158,8 @@ class Case:
     counter: str = "CNT"
     filler: Optional[str] = None  # --filler option; None tests the default (goto)
     times_w: bool = False  # --times-w: N, levels and pad are the unit's and its body's
+    watchdog: bool = False  # --watchdog; then levels 0 is the filler alone
+    resets: bool = False  # on a part with the watchdog on: must be seen to reset
     unit: Optional[str] = None  # --unit option of the delay; None tests the default (ms)
 
 
@@ -197,6 +246,41 @@ TIMES_W_CASES = [
 ]
 UNITS = (1, 2, 255, 0)
 
+# Routines that clear the watchdog, on every part with the watchdog on: the filler alone (8
+# cycles), two and three levels, both fillers, the loop filler's 14 instructions, units of W.
+WATCHDOG_CASES = [
+    (Case("watchdog: 8 cycles, the filler alone", "4", "0.008", False, 8, 0, 8, filler="goto",
+          watchdog=True), None),
+    (Case("watchdog: 8 cycles ticked, the filler alone", "4", "0.0121", True, 12, 0, 8,
+          filler="loop", watchdog=True), None),
+    (Case("watchdog: two levels, loop filler", "4", "10", False, 9999, 2, 2, filler="loop",
+          watchdog=True), None),
+    (Case("watchdog: largest two-level target ticked", "4", "196.0995", True, 196099, 2, 6,
+          filler="goto", watchdog=True), None),
+    (Case("watchdog: three levels", "4", "1000", False, 999999, 3, 2, filler="goto",
+          watchdog=True), None),
+    (Case("watchdog: three levels ticked, loop filler", "4", "3000", True, 3000000, 3, 3,
+          filler="loop", watchdog=True), None),
+    (Case("watchdog: 14-instruction loop filler", "4", "48589.891", False, 48589891, 3, 3282,
+          filler="loop", watchdog=True), None),
+] + [(Case("watchdog W units: smallest unit (N = 11)", "4", "0.0111", False, 11, 0, 8,
+           filler="goto", times_w=True, watchdog=True), w) for w in (2, 0)] + [
+    (Case("watchdog W units: smallest unit ticked (N = 15)", "4", "0.0151", True, 15, 0, 8,
+          filler="loop", times_w=True, watchdog=True), w) for w in (2, 0)] + [
+    (Case("watchdog W units: 1 ms ticked", "4", "1", True, 999, 2, 3, filler="goto",
+          times_w=True, watchdog=True), w) for w in (1, 255)] + [
+    (Case("watchdog W units: three levels, loop filler", "4", "201", False, 200999, 3, 3,
+          filler="loop", times_w=True, watchdog=True), 2),
+]
+
+# Without the choice the same set-up resets the part: a routine longer than the period.
+RESET_CASE = Case("without --watchdog: reset", "1", "1", False, 249, 2, 0, resets=True)
+RESET_CASE_10F200 = Case("without --watchdog: reset after 36 000 cycles", "4", "40", False,
+                         39999, 2, 2, resets=True)
+WATCHDOG_RUNS = [(part, case, w) for part in WDT_PARTS
+                 for case, w in WATCHDOG_CASES
+                 + [(RESET_CASE if part.frequency else RESET_CASE_10F200, None)]]
+
 RUNS = ([(PIC16F628A, case, None) for case in MIDRANGE_CASES + LOOP_CASES]
         + [(PIC10F200, case, None) for case in CORE_CASES]
         + [(part, case, None) for part in (PIC16F1823, PIC18F452)
@@ -205,7 +289,14 @@ RUNS = ([(PIC16F628A, case, None) for case in MIDRANGE_CASES + LOOP_CASES]
            for case in TIMES_W_CASES for w in UNITS])
 
 # Loop block instruction words: loads and stores of the counts, DECFSZ and jump per level.
-BLOCK_WORDS = {2: 8, 3: 12}
+BLOCK_WORDS = {0: 0, 2: 8, 3: 12}
+# Most instructions the compact filler may take in a routine that clears the watchdog.
+WATCHDOG_LOOP_FILLER_WORDS = 14
+# The longest run of cycles between two CLRWDTs a routine that clears the watchdog may have.
+WATCHDOG_BOUND = 16
+# Jumps between two CLRWDTs of the plain filler in a routine that clears the watchdog.
+JUMPS_PER_CLEAR = 4
+RESET_MESSAGE = "Reset on Watch Dog Timer expire"
 # Most instructions the compact filler may take.
 LOOP_FILLER_WORDS = 12
 # Unit loop words: MOVWF, DECFSZ and jump; with CALL and RETURN counted, the tail's two words.
@@ -253,6 +344,8 @@ class Simulator:
             args += ["--unit", case.unit]
         if case.ticked:
             args.append("--count-call-return")
+        if case.watchdog:
+            args.append("--watchdog")
         result = run(args, timeout=60)
         if result.returncode != 0 or result.stderr:
             raise Failure(f"kavrin-cli {args[1:]} exited {result.returncode}: {result.stderr}")
@@ -274,15 +367,23 @@ class Simulator:
         if case.times_w:
             expected.update(times_w=True, unit_cycles=case.cycles,
                             fixed_cycles=FIXED_CYCLES[case.ticked])
+        if case.watchdog:
+            expected.update(watchdog=True)
         got = {key: plan.get(key) for key in expected}
         if got != expected:
             raise Failure(f"plan {got}, expected {expected}")
         filler_words = plan["words"] - BLOCK_WORDS[case.levels] - 1
         if case.times_w:
             filler_words -= UNIT_LOOP_WORDS[case.ticked]
-        if expected["filler"] == "goto" and filler_words != case.pad // 2 + case.pad % 2:
+        if case.watchdog:
+            # The CLRWDT of the innermost loop; the tail's CLRWDT and nop for its jump.
+            filler_words -= (case.levels > 0) + (case.times_w and case.ticked)
+            if not 1 <= plan.get("watchdog_bound_cycles", 0) <= WATCHDOG_BOUND:
+                raise Failure(f"watchdog bound {plan.get('watchdog_bound_cycles')}")
+        if expected["filler"] == "goto" and filler_words != goto_filler_words(case):
             raise Failure(f"{plan['words']} words do not hold the plain filler")
-        if expected["filler"] == "loop" and not 0 <= filler_words <= LOOP_FILLER_WORDS:
+        limit = WATCHDOG_LOOP_FILLER_WORDS if case.watchdog else LOOP_FILLER_WORDS
+        if expected["filler"] == "loop" and not 0 <= filler_words <= limit:
             raise Failure(f"{plan['words']} words: the compact filler takes {filler_words}")
         return plan
 
@@ -292,6 +393,7 @@ class Simulator:
         source = self.workdir / f"{name}.asm"
         source.write_text(WRAPPER.format(
             header=part.header, ram=part.ram, start=part.start, counter=case.counter,
+            setup=part.setup, clear="\tclrwdt\n" if part.watchdog_on else "",
             load="" if w is None else f"\tmovlw\tD'{w}'\n",
             label=case.label, jump="bra" if part.byte_addresses else "goto",
             routine=routine), encoding="utf-8")
@@ -301,12 +403,15 @@ class Simulator:
             raise Failure(f"gpasm reported:\n{output}")
         return source.with_suffix(".cod"), read_symbols(source.with_suffix(".lst"))
 
-    def measure(self, name: str, cod: Path, expected: int) -> Tuple[int, int, int]:
-        """The program counter at the two stops and the cycles between them."""
+    def measure(self, name: str, part: Part, cod: Path,
+                expected: int) -> Tuple[int, int, int, bool]:
+        """The program counter at the two stops, the cycles between them, and whether the
+        watchdog reset the part."""
         script = self.workdir / f"{name}.stc"
+        clock = f"frequency {part.frequency}\n" if part.frequency else ""
         # The cycle breakpoint ends a routine that never returns instead of running forever.
         script.write_text(f"""\
-break e SIM_CALL
+{clock}break e SIM_CALL
 break e SIM_AFTER
 break c {expected + 1000}
 run
@@ -322,10 +427,24 @@ quit
         result = run([self.gpsim, "-i", "-S", "disable", "-c", script.name, cod.name],
                      cwd=self.workdir, timeout=120)
         stops = parse_stops(result.stdout)
+        reset = RESET_MESSAGE in result.stdout + result.stderr
         if len(stops) != 2:
             raise Failure(f"gpsim did not stop twice:\n{result.stdout[-2000:]}")
         (pc_call, at_call), (pc_after, at_after) = stops
-        return pc_call, pc_after, at_after - at_call
+        return pc_call, pc_after, at_after - at_call, reset
+
+
+def goto_filler_words(case: Case) -> int:
+    """Instructions of the plain filler: a two-cycle jump per two cycles and a nop; in a
+    routine that clears the watchdog, groups of jumps each followed by a CLRWDT, the fewest
+    groups whose number has the parity of the cycles."""
+    if not case.watchdog:
+        return case.pad // 2 + case.pad % 2
+    if case.pad == 0:
+        return 0
+    clears = -(-case.pad // (2 * JUMPS_PER_CLEAR + 1))
+    clears += (case.pad - clears) % 2
+    return clears + (case.pad - clears) // 2
 
 
 def read_symbols(listing: Path) -> dict:
@@ -385,8 +504,9 @@ def check_layouts(part: Part, case: Case, classic: str, gputils: str) -> None:
             raise Failure(f"layouts differ on a line that is no label: {line_a!r}")
         if not wanted:
             raise Failure(f"unexpected indentation: {line_a!r} / {line_b!r}")
-    # With CALL and RETURN counted, a routine that waits W units ends in its tail's three lines.
-    last = -4 if case.times_w and case.ticked else -1
+    # With CALL and RETURN counted, a routine that waits W units ends in its tail's three lines
+    # (four when the tail clears the watchdog).
+    last = -(4 + case.watchdog) if case.times_w and case.ticked else -1
     if not closing.fullmatch(a[last]) or not b[last].startswith("\t") \
             or not closing.fullmatch(b[last][1:]):
         raise Failure("texts do not end with the core's return in their layouts")
@@ -411,7 +531,14 @@ def run_case(sim: Simulator, index: int, part: Part, case: Case, w: Optional[int
                           f"the plan says {plan['words']}")
         if symbols["SIM_TOP"] > part.program_words * unit:
             raise Failure(f"the program does not fit the {part.name}")
-        pc_call, pc_after, result.measured = sim.measure(name, cod, expected)
+        pc_call, pc_after, result.measured, reset = sim.measure(name, part, cod, expected)
+        if case.resets:
+            if not reset or pc_after == symbols["SIM_AFTER"]:
+                raise Failure("the watchdog did not reset the part")
+            result.verdict = "ok (reset)"
+            return result
+        if reset:
+            raise Failure("the watchdog reset the part")
         if (pc_call, pc_after) != (symbols["SIM_CALL"], symbols["SIM_AFTER"]):
             raise Failure(f"gpsim stopped at {pc_call:#x} and {pc_after:#x}, "
                           f"not at the CALL and the instruction after it")
@@ -429,28 +556,31 @@ def main() -> int:
     parser.add_argument("--gpasm", default="gpasm")
     parser.add_argument("--gpsim", default="gpsim")
     parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--watchdog-only", action="store_true",
+                        help="run only the table of routines that clear the watchdog")
     options = parser.parse_args()
 
+    runs = WATCHDOG_RUNS if options.watchdog_only else RUNS + WATCHDOG_RUNS
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="kavrin-sim-") as workdir:
         sim = Simulator(options.cli, options.gpasm, options.gpsim, Path(workdir))
-        expected = [expected_cycles(case, w) for _, case, w in RUNS]
+        expected = [expected_cycles(case, w) for _, case, w in runs]
         with ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
-            results = list(pool.map(lambda i: run_case(sim, i, *RUNS[i], expected[i]),
-                                    range(len(RUNS))))
+            results = list(pool.map(lambda i: run_case(sim, i, *runs[i], expected[i]),
+                                    range(len(runs))))
 
     print(f"{'core':<8} {'part':<7} {'case':<46} {'filler':<6} {'MHz':>6} {'ms':>10} "
           f"{'ticked':>6} {'N':>8} {'W':>3} {'counts':>11} {'pad':>6} {'words':>5} "
           f"{'expected':>8} {'measured':>8}")
     failures = 0
-    for (part, case, w), wanted, result in zip(RUNS, expected, results):
-        failures += result.verdict != "ok"
+    for (part, case, w), wanted, result in zip(runs, expected, results):
+        failures += not result.verdict.startswith("ok")
         shown = "-" if result.measured is None else str(result.measured)
         print(f"{part.core:<8} {part.name:<7} {case.what:<46} {case.filler or 'goto':<6} "
               f"{case.frequency:>6} {case.delay:>10} {'yes' if case.ticked else 'no':>6} "
               f"{case.cycles:>8} {'-' if w is None else w:>3} {result.counts:>11} "
               f"{case.pad:>6} {result.words:>5} {wanted:>8} {shown:>8}  {result.verdict}")
-    print(f"{len(RUNS) - failures} of {len(RUNS)} cases passed "
+    print(f"{len(runs) - failures} of {len(runs)} cases passed "
           f"in {time.monotonic() - started:.1f} s")
     return 1 if failures else 0
 

@@ -5,9 +5,10 @@
 // RETURN and RETLW; a DECFSZ that skips takes one more cycle per word it skips).
 //
 // It knows the few instructions delay routines use: MOVLW D'n', MOVWF f, DECFSZ f[,1], GOTO, BRA,
-// NOP, RETURN and RETLW, jumps to a label or to $+n; on PIC18 an access bit ",0" may follow the
-// file register. A line with one word that is no mnemonic is a label; lines starting with ';'
-// are comments. Registers and W start at zero unless given.
+// NOP, CLRWDT, RETURN and RETLW, jumps to a label or to $+n; on PIC18 an access bit ",0" may
+// follow the file register. A line with one word that is no mnemonic is a label; lines starting
+// with ';' are comments. Registers and W start at zero unless given. It also measures how long
+// the watchdog goes without a CLRWDT (one cycle, like NOP).
 
 #include <algorithm>
 #include <cctype>
@@ -27,8 +28,23 @@ struct CycleCount
     std::int64_t cycles = 0;       ///< from the first instruction to the end or the return's end
     std::int32_t instructions = 0; ///< instruction lines (every one of them one word here)
     std::vector<int> loaded;       ///< the values of the MOVLW lines, in text order
-    std::map<std::string, int> registers; ///< file registers at the end
+    std::map<std::string, int> registers;  ///< file registers at the end
+    std::int64_t clears = 0;               ///< CLRWDTs executed
+    std::int64_t firstClearEnd = 0;        ///< cycles from the start to the end of the first one
+    std::int64_t lastClearEnd = 0;         ///< cycles from the start to the end of the last one
+    std::int64_t longestBetweenClears = 0; ///< longest from the end of one to the end of the next
 };
+
+/// The longest run of cycles without a CLRWDT, from `before` cycles ahead of the counted text
+/// (the CALL) to its end, one CLRWDT's end to the next one's end: what a watchdog sees when it
+/// was cleared just before them.
+inline std::int64_t LongestUncleared(const CycleCount& count, std::int64_t before)
+{
+    if (count.clears == 0)
+        return before + count.cycles;
+    return std::max({before + count.firstClearEnd, count.longestBetweenClears,
+                     count.cycles - count.lastClearEnd});
+}
 
 namespace detail
 {
@@ -39,6 +55,7 @@ enum class Op
     Decfsz,
     Jump,
     Nop,
+    Clear,
     Return,
 };
 
@@ -193,6 +210,8 @@ inline Program Parse(std::string_view text, PicCore core)
         }
         else if (mnemonic == "NOP" && operand.empty())
             in.op = Op::Nop;
+        else if (mnemonic == "CLRWDT" && operand.empty())
+            in.op = Op::Clear;
         else if ((mnemonic == "RETURN" && operand.empty()) || mnemonic == "RETLW")
         {
             if ((mnemonic == "RETURN") == (core == PicCore::Baseline))
@@ -290,13 +309,14 @@ inline CycleCount Run(const Program& parsed, const std::map<std::string, int>& r
         int w;
         std::int64_t cycles;
         std::vector<std::int64_t> touches;
+        std::int64_t clears;
     };
     std::map<std::size_t, Arrival> arrivals; // backward jump -> its last arrival at its target
 
     // After a backward jump at `from`: skips the passes that repeat the last one, if they do.
     auto repeatPasses = [&](std::size_t from)
     {
-        Arrival now{file, w, result.cycles, touches};
+        Arrival now{file, w, result.cycles, touches, result.clears};
         const auto last = arrivals.find(from);
         if (last == arrivals.end())
         {
@@ -322,6 +342,12 @@ inline CycleCount Run(const Program& parsed, const std::map<std::string, int>& r
         }
         const std::int64_t passes = file[changed] - 1; // those whose DECFSZ does not reach zero
         const std::int64_t perPass = now.cycles - before.cycles;
+        // The skipped passes clear where the last one did: its last CLRWDT moves with them.
+        if (result.clears > 0 && result.lastClearEnd > before.cycles)
+        {
+            result.lastClearEnd += passes * perPass;
+            result.clears += passes * (result.clears - before.clears);
+        }
         result.cycles += passes * perPass;
         for (std::size_t r = 0; r < file.size(); ++r)
             touches[r] += passes * (now.touches[r] - before.touches[r]);
@@ -394,6 +420,18 @@ inline CycleCount Run(const Program& parsed, const std::map<std::string, int>& r
             continue;
         case Op::Nop:
             break;
+        case Op::Clear:
+        {
+            const std::int64_t end = result.cycles + in.cycles;
+            if (result.clears == 0)
+                result.firstClearEnd = end;
+            else
+                result.longestBetweenClears =
+                    std::max(result.longestBetweenClears, end - result.lastClearEnd);
+            result.lastClearEnd = end;
+            ++result.clears;
+            break;
+        }
         case Op::Return:
             result.cycles += in.cycles;
             pc = program.size();

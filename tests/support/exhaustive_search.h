@@ -1,7 +1,8 @@
 #pragma once
 // The loop search done the plain way: every candidate in order, inner count slowest and outer
 // count fastest, the first smallest non-negative remainder winning, an exact hit ending it.
-// The engine's faster search must agree with it on every target.
+// The engine's faster search must agree with it on every target. `innerPass` is the cycles of one
+// pass of the innermost loop: 3, or 4 in a routine that clears the watchdog.
 
 #include <cstdint>
 
@@ -9,7 +10,7 @@
 
 namespace kavrin::reference
 {
-inline DelayPlan ExhaustiveTwoLevels(std::int32_t target)
+inline DelayPlan ExhaustiveTwoLevels(std::int32_t target, std::int32_t innerPass = 3)
 {
     DelayPlan plan;
     plan.TargetCycles = target;
@@ -19,7 +20,7 @@ inline DelayPlan ExhaustiveTwoLevels(std::int32_t target)
     {
         for (int outer = 1; outer <= 255; ++outer)
         {
-            const std::int32_t r = target - 3 * inner * outer - 4 * outer - 1;
+            const std::int32_t r = target - innerPass * inner * outer - 4 * outer - 1;
             if (r >= 0 && r < best)
             {
                 best = r;
@@ -34,7 +35,7 @@ inline DelayPlan ExhaustiveTwoLevels(std::int32_t target)
     return plan;
 }
 
-inline DelayPlan ExhaustiveThreeLevels(std::int32_t target)
+inline DelayPlan ExhaustiveThreeLevels(std::int32_t target, std::int32_t innerPass = 3)
 {
     DelayPlan plan;
     plan.TargetCycles = target;
@@ -46,8 +47,8 @@ inline DelayPlan ExhaustiveThreeLevels(std::int32_t target)
         {
             for (int outer = 1; outer <= 255; ++outer)
             {
-                const std::int32_t r =
-                    target - 3 * inner * middle * outer - 4 * middle * outer - 4 * outer - 1;
+                const std::int32_t r = target - innerPass * inner * middle * outer -
+                                       4 * middle * outer - 4 * outer - 1;
                 if (r >= 0 && r < best)
                 {
                     best = r;
@@ -64,9 +65,9 @@ inline DelayPlan ExhaustiveThreeLevels(std::int32_t target)
     return plan;
 }
 
-inline DelayPlan ExhaustiveSearch(std::int32_t target)
+inline DelayPlan ExhaustiveSearch(std::int32_t target, std::int32_t innerPass = 3)
 {
-    return target <= MaxTwoLevelTarget ? ExhaustiveTwoLevels(target)
-                                       : ExhaustiveThreeLevels(target);
+    return target <= MaxTwoLevelTarget ? ExhaustiveTwoLevels(target, innerPass)
+                                       : ExhaustiveThreeLevels(target, innerPass);
 }
 } // namespace kavrin::reference

@@ -171,9 +171,12 @@ async function main() {
             const plan = JSON.parse(cli.stdout);
             // The filler's words: what the routine's words leave after each loop level's MOVLW,
             // MOVWF, DECFSZ and jump, the return, and waiting W times the units loop (3 words, 5
-            // with the tail that counts CALL and RETURN).
-            const unitWords = timesW(c.request) ? (c.request.countCallReturn ? 5 : 3) : 0;
-            const filler = plan.words - 4 * plan.levels - 1 - unitWords;
+            // with the tail that counts CALL and RETURN); clearing the watchdog, the innermost
+            // loop's CLRWDT and the tail's.
+            const tail = timesW(c.request) && c.request.countCallReturn;
+            const unitWords = timesW(c.request) ? (tail ? 5 : 3) : 0;
+            const clearWords = plan.watchdog ? (plan.levels > 0 ? 1 : 0) + (tail ? 1 : 0) : 0;
+            const filler = plan.words - 4 * plan.levels - 1 - unitWords - clearWords;
             if (result.ok && plan.routine === result.routine && plan.words === result.words &&
                 filler === result.fillerInstructions &&
                 result.offersLoopFiller === (!isLoop(c.request) && filler > 12) &&
