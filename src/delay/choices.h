@@ -106,11 +106,6 @@ inline constexpr ChoiceWord SyntaxWords[] = {
 
 /// Every choice, in the order the menu and the page show them.
 inline constexpr Choice Choices[] = {
-    {"unit", "unit", N_("Jednotka zpoždění"), N_("Jednotka, ve které se zadává zpoždění"),
-     "Unit of --delay: us, ms (as the window), s, or cycles (the instruction cycles themselves, "
-     "a whole number; the frequency then gives only the time in the header)",
-     detail::WordsOf(detail::UnitWords), static_cast<int>(DelayUnit::Milliseconds),
-     detail::GetFormatField<&RoutineFormat::unit>, detail::SetFormatField<&RoutineFormat::unit>},
     {"core", "core", N_("Jádro"), N_("Jádro PIC, pro které se podprogram píše"),
      "PIC core: baseline (ends in RETLW 0), midrange (also enhanced midrange) or pic18 (BRA for "
      "the jumps)",
@@ -148,6 +143,11 @@ inline constexpr Choice Choices[] = {
      0,
      detail::GetFormatField<&RoutineFormat::watchdog>,
      detail::SetFormatField<&RoutineFormat::watchdog>},
+    {"unit", "unit", N_("Jednotka zpoždění"), N_("Jednotka, ve které se zadává zpoždění"),
+     "Unit of --delay: us, ms (as the window), s, or cycles (the instruction cycles themselves, "
+     "a whole number; the frequency then gives only the time in the header)",
+     detail::WordsOf(detail::UnitWords), static_cast<int>(DelayUnit::Milliseconds),
+     detail::GetFormatField<&RoutineFormat::unit>, detail::SetFormatField<&RoutineFormat::unit>},
 };
 
 /// The caption of the delay field for the choices in `format` (a message id).
