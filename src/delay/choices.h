@@ -113,7 +113,7 @@ inline constexpr Choice Choices[] = {
      detail::GetFormatField<&RoutineFormat::core>, detail::SetFormatField<&RoutineFormat::core>},
     {"filler", "filler", N_("Výplň"), N_("Čím se vyplní cykly, které smyčky nechají"),
      "Cycles the loops leave over: goto (two-cycle jumps, as the window shows them) or loop "
-     "(short loops on the routine's counters, at most 12 instructions)",
+     "(short loops on the routine's counters, at most 12 instructions, 14 with --watchdog)",
      detail::WordsOf(detail::FillerWords), static_cast<int>(FillerKind::Goto),
      detail::GetFormatField<&RoutineFormat::filler>,
      detail::SetFormatField<&RoutineFormat::filler>},
