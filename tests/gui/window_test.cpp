@@ -699,6 +699,10 @@ TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
         CloseFrame();
         ForgetChoices();
         OpenFrame();
+        for (long id : kept)
+            if (id != Item("filler", "loop") || !way.byLoopButton)
+                SendMenu(id);
+        // The button last: nothing chosen after it keeps the choices again.
         if (way.byLoopButton)
         {
             Enter({"4", "50005.2455", "WAIT", "CNT", false});
@@ -709,9 +713,6 @@ TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
             click.SetEventObject(button);
             button->ProcessWindowEvent(click);
         }
-        for (long id : kept)
-            if (id != Item("filler", "loop") || !way.byLoopButton)
-                SendMenu(id);
         Enter({"4", "1000", "X", "Y", true});
         CloseFrame();
 #ifndef __WINDOWS__
