@@ -101,9 +101,10 @@ void SaveChoices(const WindowChoices& choices)
     if (!file.DirExists())
         file.Mkdir(wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
 #endif
-    const std::unique_ptr<wxConfigBase> config = OpenQuietly();
-    // Written afresh, so that nothing unreadable from before stays.
-    config->DeleteAll();
+    // Written afresh, so that nothing unreadable from before stays. (The registry's key is gone
+    // after DeleteAll: a new configuration makes it again.)
+    OpenQuietly()->DeleteAll();
+    const std::unique_ptr<wxConfigBase> config = OpenSettings();
     for (const Choice& choice : Choices)
         config->Write(Key(choice.key), Key(WordIn(choice, choices.format)));
     config->Write(LanguageKey, wxString::FromUTF8(choices.language));
