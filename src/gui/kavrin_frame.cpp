@@ -409,6 +409,12 @@ bool KavrinFrame::Show(bool show)
     // captions, the check box and the button are right only from now on.
     if (show)
         LayOut();
+#ifdef __WXMSW__
+    // Windows starts with the keyboard on "Počítej", so that Space computes at once; it would
+    // give it to the first control of the keyboard order. (GTK starts on the first field.)
+    if (show && changed)
+        Button1->SetFocus();
+#endif
     return changed;
 }
 
