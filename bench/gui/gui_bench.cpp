@@ -10,7 +10,6 @@
 #include <benchmark/benchmark.h>
 
 #include <wx/app.h>
-#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/textctrl.h>
@@ -114,15 +113,11 @@ BENCHMARK(BM_EngineOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    // The window of a first start: no choices kept from the user's own runs.
-    const wxString home = wxFileName::CreateTempFileName("kavrin-gui-bench");
-    wxRemoveFile(home);
-    wxFileName::Mkdir(home, 0700);
-    wxSetEnv("XDG_CONFIG_HOME", home);
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv))
         return 1;
     wxInitAllImageHandlers();
+    // The window of a first start, whatever choices the user's own runs kept.
     frame = new KavrinFrame(nullptr);
     frame->Show(true);
     wxYield();
@@ -131,6 +126,5 @@ int main(int argc, char** argv)
     frame->Destroy();
     wxTheApp->ProcessIdle();
     wxEntryCleanup();
-    wxFileName::Rmdir(home, wxPATH_RMDIR_RECURSIVE);
     return 0;
 }

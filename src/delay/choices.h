@@ -8,17 +8,11 @@
 #include <string_view>
 #include <type_traits>
 
+#include "msgid.h"
 #include "routine.h"
 
 namespace kavrin
 {
-/// Marks a message id for xgettext (keyword N_) and gives it back untranslated: the shells look
-/// it up in the language they show.
-constexpr const char* N_(const char* msgid)
-{
-    return msgid;
-}
-
 /// One value of a choice that takes one of several words.
 struct ChoiceWord
 {

@@ -19,7 +19,7 @@ std::optional<double> ParseFieldNumber(std::string_view text);
 
 /// Largest value `ParseFieldWholeNumber` gives: a longer number saturates here, far beyond every
 /// count the loops can take.
-inline constexpr std::int64_t MaxWholeNumber = 1'000'000'000'000'000;
+inline constexpr std::int64_t MaxWholeNumber = 1000000000000000; // 10^15
 
 /// Reads a whole-number field: leading white space, an optional sign and decimal digits, as the
 /// number field takes them but without a decimal point or comma and without an exponent.

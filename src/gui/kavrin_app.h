@@ -6,7 +6,8 @@
 class KavrinApp : public wxApp
 {
 public:
-    /// Installs the image handlers, then creates and shows the main window. Never fails. The
+    /// Installs the image handlers, loads the choices kept from the last start and switches to
+    /// their language, then creates and shows the main window with them. Never fails. The
     /// base class's OnInit is not called, so the command line is not parsed: any argument is
     /// ignored.
     bool OnInit() override;

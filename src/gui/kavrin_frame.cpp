@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -16,8 +18,8 @@
 #include <wx/textctrl.h>
 #include <wx/translation.h>
 
+#include "delay/choices.h"
 #include "delay/compute.h"
-#include "delay/format_words.h"
 #include "delay/messages.h"
 #include "gui/field_text.h"
 #include "gui/translation.h"
@@ -40,18 +42,57 @@ const long KavrinFrame::ID_CHECKBOX1 = wxNewId();
 const long KavrinFrame::ID_PANEL1 = wxNewId();
 const long KavrinFrame::ID_MENU_QUIT = wxNewId();
 const long KavrinFrame::ID_MENU_ABOUT = wxNewId();
-const long KavrinFrame::ID_MENU_CORE[] = {wxNewId(), wxNewId(), wxNewId()};
-const long KavrinFrame::ID_MENU_FILLER[] = {wxNewId(), wxNewId()};
-const long KavrinFrame::ID_MENU_SYNTAX[] = {wxNewId(), wxNewId()};
-const long KavrinFrame::ID_MENU_TIMES_W = wxNewId();
-const long KavrinFrame::ID_MENU_LANGUAGE[] = {wxNewId(), wxNewId()};
 const long KavrinFrame::ID_WORDS = wxNewId();
 const long KavrinFrame::ID_LOOPBUTTON = wxNewId();
 
-static_assert(std::size(KavrinFrame::ID_MENU_CORE) == std::size(kavrin::CoreWords));
-static_assert(std::size(KavrinFrame::ID_MENU_FILLER) == std::size(kavrin::FillerWords));
-static_assert(std::size(KavrinFrame::ID_MENU_SYNTAX) == std::size(kavrin::SyntaxWords));
-static_assert(std::size(KavrinFrame::ID_MENU_LANGUAGE) == std::size(kavrin::gui::Languages));
+namespace
+{
+using kavrin::Choice;
+using kavrin::Choices;
+
+/// One radio or check item of the Options menu.
+struct OptionItem
+{
+    const Choice* choice; ///< the choice it sets; none for a language's item
+    int value;            ///< the value it sets (a flag's sets what it shows), or the language's
+                          ///< place in Languages
+    long id;
+};
+
+/// The Options menu's items in its order: each choice's values (a flag's check item sets 1),
+/// then the languages. Their window identifiers are taken at the first call.
+const std::vector<OptionItem>& OptionItems()
+{
+    static const std::vector<OptionItem> items = []
+    {
+        std::vector<OptionItem> made;
+        for (const Choice& choice : Choices)
+            for (int value = choice.IsFlag() ? 1 : 0; value < choice.ValueCount(); ++value)
+                made.push_back({&choice, value, wxNewId()});
+        for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
+            made.push_back({nullptr, static_cast<int>(i), wxNewId()});
+        return made;
+    }();
+    return items;
+}
+} // namespace
+
+long KavrinFrame::ChoiceMenuId(std::string_view key, std::string_view word)
+{
+    for (const OptionItem& item : OptionItems())
+        if (item.choice && item.choice->key == key &&
+            kavrin::WordOfValue(*item.choice, item.value) == word)
+            return item.id;
+    return wxID_NONE;
+}
+
+long KavrinFrame::LanguageMenuId(std::string_view code)
+{
+    for (const OptionItem& item : OptionItems())
+        if (!item.choice && code == kavrin::gui::Languages[item.value])
+            return item.id;
+    return wxID_NONE;
+}
 
 namespace
 {
@@ -121,58 +162,59 @@ const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
 // The window's texts, looked up in the language in use (message ids; wxTRANSLATE marks them
 // for xgettext).
 const char* const TitleText = wxTRANSLATE("Kavrin 2.0");
-const char* const CaptionTexts[] = {
-    wxTRANSLATE("Frekvence OSC v [MHz]"), wxTRANSLATE("Doba zpoždění [ms]"),
-    wxTRANSLATE("Název čekací smyčky"), wxTRANSLATE("Název proměné")};
+/// The captions of the rows but the delay's, which follows the chosen form (DelayCaption).
+const char* const CaptionTexts[] = {wxTRANSLATE("Frekvence OSC v [MHz]"), nullptr,
+                                    wxTRANSLATE("Název čekací smyčky"),
+                                    wxTRANSLATE("Název proměné")};
 const char* const CheckBoxText = wxTRANSLATE("Započítat CALL a RETURN");
 const char* const ButtonText = wxTRANSLATE("Počítej");
 /// The menu bar's titles, in order.
 const char* const MenuTitles[] = {wxTRANSLATE("&File"), wxTRANSLATE("&Volby"), wxTRANSLATE("Help")};
-// The Options menu's items, in the order of their words in format_words.h, and the help string
-// each group shares.
-const char* const CoreTexts[] = {wxTRANSLATE("baseline – PIC10F, PIC16F5x"),
-                                 wxTRANSLATE("midrange – PIC12F, PIC16F"),
-                                 wxTRANSLATE("pic18 – PIC18F")};
-const char* const CoreHelp = wxTRANSLATE("Jádro PIC, pro které se podprogram píše");
-const char* const FillerTexts[] = {wxTRANSLATE("goto – goto $+1"),
-                                   wxTRANSLATE("loop – krátké smyčky")};
-const char* const FillerHelp = wxTRANSLATE("Čím se vyplní cykly, které smyčky nechají");
-const char* const SyntaxTexts[] = {wxTRANSLATE("classic – jako okno"),
-                                   wxTRANSLATE("gputils – pro gpasm")};
-const char* const SyntaxHelp = wxTRANSLATE("Zápis podprogramu pro assembler");
-const char* const TimesWText = wxTRANSLATE("Čekat W-krát (počet ve W)");
-const char* const TimesWHelp = wxTRANSLATE("Podprogram čeká W-krát zadanou dobu");
-/// The language items' help strings, in the order of Languages; the items themselves show
-/// each language's name in itself.
-const char* const LanguageHelps[] = {wxTRANSLATE("Texty okna v češtině"),
-                                     wxTRANSLATE("Texty okna v angličtině")};
+const char* const QuitText = wxTRANSLATE("Quit\tAlt-F4");
+const char* const QuitHelp = wxTRANSLATE("Quit the application");
+const char* const AboutText = wxTRANSLATE("About\tF1");
+const char* const AboutHelp = wxTRANSLATE("Show info about this application");
 
-/// A menu item's texts: `text` is looked up unless it is a language's own name.
-struct ItemTexts
+/// The caption of caption-and-field row `row` for the form `format`.
+const char* CaptionText(int row, const kavrin::RoutineFormat& format)
 {
+    return row == 1 ? kavrin::DelayCaption(format) : CaptionTexts[row];
+}
+
+/// A menu item with its texts in the language in use.
+struct MenuItem
+{
+    std::size_t menu; ///< its menu's place on the menu bar
     long id;
-    const char* text;
-    const char* help;
-    bool translated = true;
+    wxItemKind kind;
+    wxString text;
+    wxString help;
+    bool endsGroup; ///< a separator follows it
 };
 
-/// Every menu item with its texts.
-std::vector<ItemTexts> MenuItemTexts()
+/// Every menu item in the menus' order: Quit; the choices, each a group; the languages, each
+/// under its own name; About.
+std::vector<MenuItem> MenuItems()
 {
-    std::vector<ItemTexts> items = {
-        {KavrinFrame::ID_MENU_QUIT, "Quit\tAlt-F4", "Quit the application"},
-        {KavrinFrame::ID_MENU_ABOUT, "About\tF1", "Show info about this application"},
-        {KavrinFrame::ID_MENU_TIMES_W, TimesWText, TimesWHelp},
-    };
-    for (std::size_t i = 0; i < std::size(CoreTexts); ++i)
-        items.push_back({KavrinFrame::ID_MENU_CORE[i], CoreTexts[i], CoreHelp});
-    for (std::size_t i = 0; i < std::size(FillerTexts); ++i)
-        items.push_back({KavrinFrame::ID_MENU_FILLER[i], FillerTexts[i], FillerHelp});
-    for (std::size_t i = 0; i < std::size(SyntaxTexts); ++i)
-        items.push_back({KavrinFrame::ID_MENU_SYNTAX[i], SyntaxTexts[i], SyntaxHelp});
-    for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
-        items.push_back({KavrinFrame::ID_MENU_LANGUAGE[i], kavrin::gui::Languages[i].name,
-                         LanguageHelps[i], false});
+    std::vector<MenuItem> items = {
+        {0, KavrinFrame::ID_MENU_QUIT, wxITEM_NORMAL, Tr(QuitText), Tr(QuitHelp), false}};
+    for (const OptionItem& item : OptionItems())
+    {
+        if (!item.choice)
+        {
+            const char* code = kavrin::gui::Languages[item.value];
+            items.push_back({1, item.id, wxITEM_RADIO, kavrin::gui::LanguageName(code),
+                             kavrin::gui::LanguageHelp(code), false});
+            continue;
+        }
+        const Choice& choice = *item.choice;
+        const bool last = item.value + 1 == choice.ValueCount();
+        items.push_back({1, item.id, choice.IsFlag() ? wxITEM_CHECK : wxITEM_RADIO,
+                         Tr(choice.IsFlag() ? choice.caption : choice.words[item.value].caption),
+                         Tr(choice.help), last});
+    }
+    items.push_back(
+        {2, KavrinFrame::ID_MENU_ABOUT, wxITEM_NORMAL, Tr(AboutText), Tr(AboutHelp), false});
     return items;
 }
 
@@ -276,56 +318,28 @@ wxFont ButtonFont()
     return wxFontInfo(12).Family(wxFONTFAMILY_SWISS).Bold();
 }
 
-wxStaticText* NewCaption(wxWindow* parent, long id, const char* name, const char* label, int row)
+wxStaticText* NewCaption(wxWindow* parent, long id, const char* name)
 {
-    auto* caption = new wxStaticText(parent, id, Tr(label), wxPoint(LeftColumn, RowTop(row)),
-                                     wxDefaultSize, 0, name);
+    auto* caption =
+        new wxStaticText(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, name);
     caption->SetFont(ControlFont());
     return caption;
 }
 
 wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, int row)
 {
-    auto* field =
-        new wxTextCtrl(parent, id, Tr(DefaultValues[row]), wxPoint(FieldColumn, RowTop(row)),
-                       FieldSize, 0, wxDefaultValidator, name);
+    auto* field = new wxTextCtrl(parent, id, DefaultValues[row], wxDefaultPosition, wxDefaultSize,
+                                 0, wxDefaultValidator, name);
     field->SetFont(ControlFont());
     return field;
 }
-
-wxMenu* NewMenu(long id, const char* text, const char* help)
-{
-    auto* menu = new wxMenu();
-    menu->Append(new wxMenuItem(menu, id, Tr(text), Tr(help), wxITEM_NORMAL));
-    return menu;
-}
-
-/// Appends one radio item per text, the group ending at the separator that follows.
-template <std::size_t N>
-void AppendRadioGroup(wxMenu* menu, const long (&ids)[N], const char* const (&texts)[N],
-                      const char* help)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        menu->AppendRadioItem(ids[i], Tr(texts[i]), Tr(help));
-    menu->AppendSeparator();
-}
-
-/// The language chosen before the window exists: its texts are created in it.
-kavrin::gui::WindowChoices LoadChoicesAndLanguage()
-{
-    kavrin::gui::WindowChoices choices = kavrin::gui::LoadChoices();
-    kavrin::gui::UseLanguage(choices.language);
-    return choices;
-}
 } // namespace
 
-KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
+KavrinFrame::KavrinFrame(wxWindow* parent, const kavrin::gui::WindowChoices& choices)
     : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, "wxID_ANY"),
-      m_choices(LoadChoicesAndLanguage())
+      m_choices(choices)
 {
-    SetTitle(Tr(TitleText));
-    SetClientSize(ClientSize);
     const wxIcon icon = kavrin::gui::LoadWindowIcon();
     if (icon.IsOk())
         SetIcon(icon);
@@ -335,31 +349,26 @@ KavrinFrame::KavrinFrame(wxWindow* parent, wxWindowID /*id*/)
     SetStatusBar(WordsLine1);
     // The menus' help strings would cover the words line.
     SetStatusBarPane(-1);
-    // A first layout with what the toolkit can measure now keeps GTK from warning about too
-    // small controls when the window is first shown; Show lays out again with the real fonts.
-    // On Windows it also gives back the client height the menu bar took.
-    LayOut();
+    // The texts, and a first layout with what the toolkit can measure now: it keeps GTK from
+    // warning about too small controls when the window is first shown; Show lays out again with
+    // the real fonts. On Windows it also gives back the client height the menu bar took.
+    Retranslate();
 
     Bind(wxEVT_BUTTON, &KavrinFrame::OnButton1Click, this, ID_BUTTON1);
     Bind(wxEVT_MENU, &KavrinFrame::OnQuit, this, ID_MENU_QUIT);
     Bind(wxEVT_MENU, &KavrinFrame::OnAbout, this, ID_MENU_ABOUT);
-    BindChoices(ID_MENU_CORE, kavrin::CoreWords, &kavrin::RoutineFormat::core);
-    BindChoices(ID_MENU_FILLER, kavrin::FillerWords, &kavrin::RoutineFormat::filler);
-    BindChoices(ID_MENU_SYNTAX, kavrin::SyntaxWords, &kavrin::RoutineFormat::syntax);
-    Bind(
-        wxEVT_MENU,
-        [this](wxCommandEvent& event)
-        {
-            m_choices.format.timesW = event.IsChecked();
-            CheckChosenItems();
-            SaveChoices();
-        },
-        ID_MENU_TIMES_W);
-    for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
+    for (const OptionItem& item : OptionItems())
         Bind(
             wxEVT_MENU,
-            [this, i](wxCommandEvent&) { ChooseLanguage(kavrin::gui::Languages[i].code); },
-            ID_MENU_LANGUAGE[i]);
+            [this, item](wxCommandEvent& event)
+            {
+                if (!item.choice)
+                    ChooseLanguage(kavrin::gui::Languages[item.value]);
+                else // a flag's check item sets what it shows after the click
+                    Choose(*item.choice, item.choice->IsFlag() ? static_cast<int>(event.IsChecked())
+                                                               : item.value);
+            },
+            item.id);
     Bind(wxEVT_BUTTON, &KavrinFrame::OnLoopButton, this, ID_LOOPBUTTON);
     Bind(wxEVT_DPI_CHANGED, &KavrinFrame::OnDPIChanged, this);
 }
@@ -368,29 +377,29 @@ KavrinFrame::~KavrinFrame() = default;
 
 void KavrinFrame::CreateControls()
 {
-    // Creation order is the keyboard order on the panel.
-    Panel1 = new wxPanel(this, ID_PANEL1, wxPoint(240, 272), wxSize(360, 600), wxTAB_TRAVERSAL,
+    Panel1 = new wxPanel(this, ID_PANEL1, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL,
                          "ID_PANEL1");
-    Button1 = new wxButton(Panel1, ID_BUTTON1, Tr(ButtonText), ButtonPosition, ButtonSize, 0,
-                           wxDefaultValidator, "ID_BUTTON1");
-    Button1->SetFont(ButtonFont());
-    StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1", CaptionTexts[0], 0);
+    // Creation order is the keyboard order on the panel. "Počítej" comes last: Tab from the
+    // check box reaches it, and Tab from it leaves the panel for the words line's button when
+    // that shows.
+    StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1");
     TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", 0);
-    StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2", CaptionTexts[1], 1);
+    StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2");
     TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", 1);
-    StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3", CaptionTexts[2], 2);
+    StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3");
     TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", 2);
-    StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4", CaptionTexts[3], 3);
+    StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4");
     TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", 3);
     // The output field keeps the toolkit's default font.
     TextCtrl5 =
-        new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxPoint(LeftColumn, OutputTop),
-                       OutputSize, wxTE_MULTILINE | wxVSCROLL, wxDefaultValidator, "ID_TEXTCTRL5");
-    CheckBox1 =
-        new wxCheckBox(Panel1, ID_CHECKBOX1, Tr(CheckBoxText), wxPoint(LeftColumn, CheckBoxTop),
-                       CheckBoxSize, 0, wxDefaultValidator, "ID_CHECKBOX1");
-    CheckBox1->SetValue(false);
+        new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                       wxTE_MULTILINE | wxVSCROLL, wxDefaultValidator, "ID_TEXTCTRL5");
+    CheckBox1 = new wxCheckBox(Panel1, ID_CHECKBOX1, wxEmptyString, wxDefaultPosition,
+                               wxDefaultSize, 0, wxDefaultValidator, "ID_CHECKBOX1");
     CheckBox1->SetFont(ControlFont());
+    Button1 = new wxButton(Panel1, ID_BUTTON1, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
+                           wxDefaultValidator, "ID_BUTTON1");
+    Button1->SetFont(ButtonFont());
 }
 
 bool KavrinFrame::Show(bool show)
@@ -400,6 +409,12 @@ bool KavrinFrame::Show(bool show)
     // captions, the check box and the button are right only from now on.
     if (show)
         LayOut();
+#ifdef __WXMSW__
+    // Windows starts with the keyboard on "Počítej", so that Space computes at once; it would
+    // give it to the first control of the keyboard order. (GTK starts on the first field.)
+    if (show && changed)
+        Button1->SetFocus();
+#endif
     return changed;
 }
 
@@ -420,7 +435,7 @@ void KavrinFrame::LayOut()
     wxTextCtrl* const fields[] = {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4};
     for (int row = 0; row < 4; ++row)
     {
-        const int value = fields[row]->GetTextExtent(Tr(DefaultValues[row])).x;
+        const int value = fields[row]->GetTextExtent(DefaultValues[row]).x;
         metrics.fieldValueWidth =
             std::max(metrics.fieldValueWidth, fields[row]->GetSizeFromTextSize(value).x);
     }
@@ -451,61 +466,40 @@ void KavrinFrame::OnDPIChanged(wxDPIChangedEvent& /*event*/)
 
 void KavrinFrame::CreateMenus()
 {
-    auto* menuBar = new wxMenuBar();
-    menuBar->Append(NewMenu(ID_MENU_QUIT, "Quit\tAlt-F4", "Quit the application"),
-                    Tr(MenuTitles[0]));
     // The choices take effect at the next computation.
-    auto* options = new wxMenu();
-    AppendRadioGroup(options, ID_MENU_CORE, CoreTexts, CoreHelp);
-    AppendRadioGroup(options, ID_MENU_FILLER, FillerTexts, FillerHelp);
-    AppendRadioGroup(options, ID_MENU_SYNTAX, SyntaxTexts, SyntaxHelp);
-    options->AppendCheckItem(ID_MENU_TIMES_W, Tr(TimesWText), Tr(TimesWHelp));
-    options->AppendSeparator();
-    for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
-        options->AppendRadioItem(ID_MENU_LANGUAGE[i],
-                                 wxString::FromUTF8(kavrin::gui::Languages[i].name),
-                                 Tr(LanguageHelps[i]));
-    menuBar->Append(options, Tr(MenuTitles[1]));
-    menuBar->Append(NewMenu(ID_MENU_ABOUT, "About\tF1", "Show info about this application"),
-                    Tr(MenuTitles[2]));
+    wxMenu* menus[std::size(MenuTitles)];
+    auto* menuBar = new wxMenuBar();
+    for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
+    {
+        menus[i] = new wxMenu();
+        menuBar->Append(menus[i], Tr(MenuTitles[i]));
+    }
+    for (const MenuItem& item : MenuItems())
+    {
+        menus[item.menu]->Append(item.id, item.text, item.help, item.kind);
+        if (item.endsGroup)
+            menus[item.menu]->AppendSeparator();
+    }
     SetMenuBar(menuBar);
     CheckChosenItems();
 }
 
-template <typename Value, std::size_t N>
-void KavrinFrame::BindChoices(const long (&ids)[N], const kavrin::FormatWord<Value> (&words)[N],
-                              Value kavrin::RoutineFormat::*part)
+void KavrinFrame::Choose(const kavrin::Choice& choice, int value)
 {
-    for (std::size_t i = 0; i < N; ++i)
-        Bind(
-            wxEVT_MENU,
-            [this, part, value = words[i].value](wxCommandEvent&)
-            {
-                m_choices.format.*part = value;
-                CheckChosenItems();
-                SaveChoices();
-            },
-            ids[i]);
+    const std::string_view caption = kavrin::DelayCaption(m_choices.format);
+    choice.set(m_choices.format, value);
+    CheckChosenItems();
+    kavrin::gui::SaveChoices(m_choices);
+    if (caption != kavrin::DelayCaption(m_choices.format))
+        Retranslate();
 }
 
 void KavrinFrame::CheckChosenItems()
 {
     wxMenuBar* bar = GetMenuBar();
-    const kavrin::RoutineFormat& format = m_choices.format;
-    for (std::size_t i = 0; i < std::size(ID_MENU_CORE); ++i)
-        bar->Check(ID_MENU_CORE[i], kavrin::CoreWords[i].value == format.core);
-    for (std::size_t i = 0; i < std::size(ID_MENU_FILLER); ++i)
-        bar->Check(ID_MENU_FILLER[i], kavrin::FillerWords[i].value == format.filler);
-    for (std::size_t i = 0; i < std::size(ID_MENU_SYNTAX); ++i)
-        bar->Check(ID_MENU_SYNTAX[i], kavrin::SyntaxWords[i].value == format.syntax);
-    bar->Check(ID_MENU_TIMES_W, format.timesW);
-    for (std::size_t i = 0; i < std::size(ID_MENU_LANGUAGE); ++i)
-        bar->Check(ID_MENU_LANGUAGE[i], m_choices.language == kavrin::gui::Languages[i].code);
-}
-
-void KavrinFrame::SaveChoices() const
-{
-    kavrin::gui::SaveChoices(m_choices);
+    for (const OptionItem& item : OptionItems())
+        bar->Check(item.id, item.choice ? item.choice->get(m_choices.format) == item.value
+                                        : m_choices.language == kavrin::gui::Languages[item.value]);
 }
 
 void KavrinFrame::ChooseLanguage(const std::string& code)
@@ -513,7 +507,7 @@ void KavrinFrame::ChooseLanguage(const std::string& code)
     m_choices.language = code;
     kavrin::gui::UseLanguage(code);
     CheckChosenItems();
-    SaveChoices();
+    kavrin::gui::SaveChoices(m_choices);
     Retranslate();
 }
 
@@ -521,18 +515,17 @@ void KavrinFrame::Retranslate()
 {
     SetTitle(Tr(TitleText));
     wxStaticText* const captions[] = {StaticText1, StaticText2, StaticText3, StaticText4};
-    for (std::size_t row = 0; row < std::size(captions); ++row)
-        captions[row]->SetLabel(Tr(CaptionTexts[row]));
+    for (int row = 0; row < 4; ++row)
+        captions[row]->SetLabel(Tr(CaptionText(row, m_choices.format)));
     CheckBox1->SetLabel(Tr(CheckBoxText));
     Button1->SetLabel(Tr(ButtonText));
     wxMenuBar* bar = GetMenuBar();
     for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
         bar->SetMenuLabel(i, Tr(MenuTitles[i]));
-    for (const ItemTexts& item : MenuItemTexts())
+    for (const MenuItem& item : MenuItems())
     {
-        if (item.translated)
-            bar->SetLabel(item.id, Tr(item.text));
-        bar->SetHelpString(item.id, Tr(item.help));
+        bar->SetLabel(item.id, item.text);
+        bar->SetHelpString(item.id, item.help);
     }
     WordsLine1->Tell(m_counts, m_choices.language);
     LayOut();
@@ -545,9 +538,7 @@ void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
 
 void KavrinFrame::OnLoopButton(wxCommandEvent& /*event*/)
 {
-    m_choices.format.filler = kavrin::FillerKind::Loop;
-    CheckChosenItems();
-    SaveChoices();
+    Choose(kavrin::ChoiceOf("filler"), static_cast<int>(kavrin::FillerKind::Loop));
     Compute();
 }
 
@@ -574,7 +565,7 @@ void KavrinFrame::Compute()
     // Windows alike. No ShowPosition: on Windows it scrolls by lines (EM_LINESCROLL), which goes
     // on until the last line stands at the top of an otherwise empty field.
     TextCtrl5->SetInsertionPointEnd();
-    m_counts = kavrin::gui::CountWords(routine, m_choices.format);
+    m_counts = kavrin::gui::CountsOf(routine);
     WordsLine1->Tell(m_counts, m_choices.language);
 }
 

@@ -6,13 +6,17 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <wx/frame.h>
 
-#include "delay/format_words.h"
 #include "gui/settings.h"
 #include "gui/words_line.h"
 
+namespace kavrin
+{
+struct Choice;
+}
 class wxButton;
 class wxCheckBox;
 class wxDPIChangedEvent;
@@ -23,9 +27,9 @@ class wxTextCtrl;
 class KavrinFrame : public wxFrame
 {
 public:
-    /// Builds the whole window, hidden, with the choices and the language kept from the last
-    /// start. `id` is not used: the frame is always wxID_ANY.
-    explicit KavrinFrame(wxWindow* parent, wxWindowID id = wxID_ANY);
+    /// Builds the whole window, hidden, with `choices` checked in the Options menu; its texts are
+    /// in the language in use (see UseLanguage), which should be `choices.language`.
+    explicit KavrinFrame(wxWindow* parent, const kavrin::gui::WindowChoices& choices = {});
     ~KavrinFrame() override;
 
     /// Shows the window and lays it out again (see LayOut): the toolkit can measure the
@@ -48,31 +52,29 @@ public:
     static const long ID_PANEL1;
     static const long ID_MENU_QUIT;
     static const long ID_MENU_ABOUT;
-    // The Options menu: one radio item per word of CoreWords, FillerWords and SyntaxWords (in
-    // their order), the times-W check item, and one radio item per language of Languages.
-    static const long ID_MENU_CORE[3];
-    static const long ID_MENU_FILLER[2];
-    static const long ID_MENU_SYNTAX[2];
-    static const long ID_MENU_TIMES_W;
-    static const long ID_MENU_LANGUAGE[2];
     // The words line's sentence and its button that switches to the loop filler.
     static const long ID_WORDS;
     static const long ID_LOOPBUTTON;
 
+    // The Options menu: for each row of kavrin::Choices in its order, one radio item per word or
+    // a flag's check item, then one radio item per language of Languages.
+    /// The item that chooses `word` of the choice `key`; a flag's check item for "1".
+    static long ChoiceMenuId(std::string_view key, std::string_view word = "1");
+    /// The item of the language `code`.
+    static long LanguageMenuId(std::string_view code);
+
 private:
+    /// Makes the controls, without texts or places: Retranslate gives them both.
     void CreateControls();
     void CreateMenus();
     /// Sets every text of the window, the menus and the words line in the language in use, and
     /// lays the window out for them.
     void Retranslate();
-    /// Binds the radio items `ids` to setting `part` of the form to the value of each word.
-    template <typename Value, std::size_t N>
-    void BindChoices(const long (&ids)[N], const kavrin::FormatWord<Value> (&words)[N],
-                     Value kavrin::RoutineFormat::*part);
+    /// Sets `choice` to `value`, checks the menu's items, keeps the choices for the next start,
+    /// and lays the window out again when the delay field's caption changes with it.
+    void Choose(const kavrin::Choice& choice, int value);
     /// Checks the Options menu's items as m_choices has them.
     void CheckChosenItems();
-    /// Keeps m_choices for the next start.
-    void SaveChoices() const;
     /// Measures the captions, the check box, the button and the fields' font, and places every
     /// control and sizes the client area to hold them (see ComputeLayout).
     void LayOut();

@@ -5,34 +5,28 @@
 #include <wx/config.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/stdpaths.h>
+#include <wx/wfstream.h>
 
-#include "delay/format_words.h"
+#include "delay/choices.h"
 
 namespace kavrin::gui
 {
 namespace
 {
 const char* const Application = "kavrin";
-const char* const CoreKey = "core";
-const char* const FillerKey = "filler";
-const char* const SyntaxKey = "syntax";
-const char* const TimesWKey = "timesW";
 const char* const LanguageKey = "language";
 
-std::string ReadString(const wxConfigBase& config, const char* key)
+wxString Key(std::string_view key)
+{
+    return wxString::FromUTF8(key.data(), key.size());
+}
+
+std::string ReadString(const wxConfigBase& config, const wxString& key)
 {
     wxString value;
     return config.Read(key, &value) ? value.utf8_string() : std::string();
-}
-
-/// The value the word kept under `key` names; `value` stays as it is when there is none.
-template <typename Value, std::size_t N>
-void ReadWord(const wxConfigBase& config, const char* key, const FormatWord<Value> (&words)[N],
-              Value& value)
-{
-    if (auto kept = ValueOfWord(words, ReadString(config, key)))
-        value = *kept;
 }
 
 #if !(defined(__WINDOWS__) && wxUSE_CONFIG_NATIVE)
@@ -47,11 +41,30 @@ wxFileName SettingsFile()
 }
 #endif
 
-template <typename Value, std::size_t N>
-void WriteWord(wxConfigBase& config, const char* key, const FormatWord<Value> (&words)[N],
-               Value value)
+/// The settings, opened without a word about what they hold that cannot be read: the file
+/// configuration logs every line it cannot parse, the registry every value of the wrong type,
+/// and the toolkit would show each in a message box.
+std::unique_ptr<wxConfigBase> OpenQuietly()
 {
-    config.Write(key, wxString::FromUTF8(std::string(WordOfValue(words, value))));
+    wxLogNull quiet;
+    return OpenSettings();
+}
+
+/// The settings to read, quietly. The file is read through a stream, whose conversion takes
+/// bytes that are not UTF-8 one by one: reading the file itself would drop all of it.
+std::unique_ptr<wxConfigBase> OpenForReading()
+{
+#if !(defined(__WINDOWS__) && wxUSE_CONFIG_NATIVE)
+    wxLogNull quiet;
+    const wxString path = SettingsFile().GetFullPath();
+    if (wxFileExists(path))
+    {
+        wxFileInputStream stream(path);
+        if (stream.IsOk())
+            return std::make_unique<wxFileConfig>(stream);
+    }
+#endif
+    return OpenQuietly();
 }
 } // namespace
 
@@ -68,12 +81,12 @@ std::unique_ptr<wxConfigBase> OpenSettings()
 
 WindowChoices LoadChoices()
 {
-    const std::unique_ptr<wxConfigBase> config = OpenSettings();
+    const std::unique_ptr<wxConfigBase> config = OpenForReading();
+    wxLogNull quiet; // the registry's values of the wrong type
     WindowChoices choices;
-    ReadWord(*config, CoreKey, CoreWords, choices.format.core);
-    ReadWord(*config, FillerKey, FillerWords, choices.format.filler);
-    ReadWord(*config, SyntaxKey, SyntaxWords, choices.format.syntax);
-    config->Read(TimesWKey, &choices.format.timesW, false);
+    // Each choice under its key, as its word; one the word does not name keeps its default.
+    for (const Choice& choice : Choices)
+        SetWord(choice, choices.format, ReadString(*config, Key(choice.key)));
     const std::string language = ReadString(*config, LanguageKey);
     if (IsLanguage(language))
         choices.language = language;
@@ -88,11 +101,12 @@ void SaveChoices(const WindowChoices& choices)
     if (!file.DirExists())
         file.Mkdir(wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
 #endif
+    // Written afresh, so that nothing unreadable from before stays. (The registry's key is gone
+    // after DeleteAll: a new configuration makes it again.)
+    OpenQuietly()->DeleteAll();
     const std::unique_ptr<wxConfigBase> config = OpenSettings();
-    WriteWord(*config, CoreKey, CoreWords, choices.format.core);
-    WriteWord(*config, FillerKey, FillerWords, choices.format.filler);
-    WriteWord(*config, SyntaxKey, SyntaxWords, choices.format.syntax);
-    config->Write(TimesWKey, choices.format.timesW);
+    for (const Choice& choice : Choices)
+        config->Write(Key(choice.key), Key(WordIn(choice, choices.format)));
     config->Write(LanguageKey, wxString::FromUTF8(choices.language));
     config->Flush();
 }

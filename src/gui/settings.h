@@ -24,9 +24,11 @@ struct WindowChoices
 /// the file kavrin/kavrin.conf in the user's configuration folder elsewhere.
 std::unique_ptr<wxConfigBase> OpenSettings();
 
-/// The choices kept by the last SaveChoices; the default for each one not kept or not valid.
+/// The choices kept by the last SaveChoices, each choice under its key as its word; the default
+/// for each one not kept or not valid. Settings it cannot read cost only their defaults: no
+/// message, no box.
 WindowChoices LoadChoices();
 
-/// Keeps `choices` for the next start.
+/// Keeps `choices` for the next start, replacing whatever the settings held.
 void SaveChoices(const WindowChoices& choices);
 } // namespace kavrin::gui

@@ -1,6 +1,7 @@
 #include "gui/translation.h"
 
 #include <memory>
+#include <optional>
 
 #include <wx/filename.h>
 #include <wx/intl.h>
@@ -34,17 +35,9 @@ void AddCatalogueFolders()
     }();
     (void)added;
 }
-} // namespace
 
-bool IsLanguage(const std::string& code)
-{
-    for (const Language& language : Languages)
-        if (code == language.code)
-            return true;
-    return false;
-}
-
-void UseLanguage(const std::string& code)
+/// The translations of `code`'s catalogue.
+std::unique_ptr<wxTranslations> TranslationsOf(const std::string& code)
 {
     AddCatalogueFolders();
     auto translations = std::make_unique<wxTranslations>();
@@ -52,19 +45,55 @@ void UseLanguage(const std::string& code)
     // The message ids are Czech: without a Czech catalogue they show as they are. The Czech
     // catalogue is still read when present, for its plural forms.
     translations->AddCatalog(Domain, wxLANGUAGE_CZECH);
-    wxTranslations::Set(translations.release());
+    return translations;
+}
+
+/// `utf8` as `code`'s own catalogue has it, whatever language is in use; none without one.
+std::optional<wxString> TrIn(const std::string& code, const char* utf8)
+{
+    const std::unique_ptr<wxTranslations> translations = TranslationsOf(code);
+    const wxString* text = translations->GetTranslatedString(wxString::FromUTF8(utf8), Domain);
+    return text ? std::optional<wxString>(*text) : std::nullopt;
+}
+
+// Each catalogue translates these into its own language.
+// TRANSLATORS: the name of this catalogue's language, in that language.
+const char* const LanguageNameId = wxTRANSLATE("Čeština");
+// TRANSLATORS: the help string of this catalogue's language in the Options menu, in that
+// language.
+const char* const LanguageHelpId = wxTRANSLATE("Texty okna v češtině");
+} // namespace
+
+bool IsLanguage(const std::string& code)
+{
+    for (const char* language : Languages)
+        if (code == language)
+            return true;
+    return false;
+}
+
+wxString LanguageName(const std::string& code)
+{
+    if (const std::optional<wxString> name = TrIn(code, LanguageNameId))
+        return *name;
+    // Without its catalogue a language is known by its code; the message id is Czech's name.
+    return code == DefaultLanguage ? wxString::FromUTF8(LanguageNameId) : wxString(code);
+}
+
+wxString LanguageHelp(const std::string& code)
+{
+    return TrIn(code, LanguageHelpId).value_or(wxString::FromUTF8(LanguageHelpId));
+}
+
+void UseLanguage(const std::string& code)
+{
+    wxTranslations::Set(TranslationsOf(code).release());
 }
 
 wxString Tr(const char* utf8)
 {
     // Converted explicitly: the sources are UTF-8, whatever the C library's locale.
     return wxGetTranslation(wxString::FromUTF8(utf8));
-}
-
-wxString TrPlural(const char* singular, const char* plural, std::int64_t count)
-{
-    return wxGetTranslation(wxString::FromUTF8(singular), wxString::FromUTF8(plural),
-                            static_cast<unsigned>(count));
 }
 
 std::string GroupedNumber(std::int64_t count, const std::string& code)

@@ -4,8 +4,8 @@
 
 #include <wx/button.h>
 #include <wx/stattext.h>
+#include <wx/translation.h>
 
-#include "delay/filler.h"
 #include "gui/translation.h"
 
 namespace kavrin::gui
@@ -15,26 +15,17 @@ namespace
 /// Room around and between the two lines, in device-independent pixels.
 const int Margin = 4;
 
-/// The sentence for `count` with its number grouped as the language writes it.
-wxString CountSentence(const char* singular, const char* plural, std::int32_t count,
-                       const std::string& language)
+/// `sentence` (the form for `count`, in the language in use) with the number grouped as the
+/// language writes it.
+wxString CountSentence(const wxString& sentence, std::int32_t count, const std::string& language)
 {
-    return wxString::Format(TrPlural(singular, plural, count),
-                            wxString::FromUTF8(GroupedNumber(count, language)));
+    return wxString::Format(sentence, wxString::FromUTF8(GroupedNumber(count, language)));
 }
 } // namespace
 
-WordCounts CountWords(const DelayRoutine& routine, const RoutineFormat& format)
+WordCounts CountsOf(const DelayRoutine& routine)
 {
-    RoutineFormat loopFormat = format;
-    loopFormat.filler = FillerKind::Loop;
-    return {routine.words, PlanFiller(routine.plan.PadCycles, format.filler).Words(),
-            RoutineWords(routine.plan, loopFormat), format.filler};
-}
-
-bool OffersLoopFiller(const WordCounts& counts)
-{
-    return counts.filler == FillerKind::Goto && counts.fillerInstructions > 12;
+    return {routine.words, routine.loopWords, routine.offersLoopFiller};
 }
 
 WordsLine::WordsLine(wxWindow* frame, long wordsId, long loopId)
@@ -59,16 +50,21 @@ WordsLine::WordsLine(wxWindow* frame, long wordsId, long loopId)
 
 void WordsLine::Tell(const std::optional<WordCounts>& counts, const std::string& language)
 {
-    const wxString words =
-        counts ? CountSentence("Podprogram zabírá %s instrukční slovo.",
-                               "Podprogram zabírá %s instrukčních slov.", counts->words, language)
-               : wxString();
-    const bool hint = counts && OffersLoopFiller(*counts);
-    const wxString loop = hint ? CountSentence("Výplň smyčkami (loop) by zabrala jen %s slovo.",
-                                               "Výplň smyčkami (loop) by zabrala jen %s slov.",
-                                               counts->loopWords, language)
-                               : wxString(" ");
-    const wxString tip = Tr("Přepnout na loop");
+    // Wide literals: the message ids reach the lookup whole whatever the C library's locale.
+    const wxString words = counts
+                               ? CountSentence(wxPLURAL(L"Podprogram zabírá %s instrukční slovo.",
+                                                        L"Podprogram zabírá %s instrukčních slov.",
+                                                        static_cast<unsigned>(counts->words)),
+                                               counts->words, language)
+                               : wxString();
+    const bool hint = counts && counts->offersLoopFiller;
+    const wxString loop =
+        hint ? CountSentence(wxPLURAL(L"Výplň smyčkami (loop) by zabrala jen %s slovo.",
+                                      L"Výplň smyčkami (loop) by zabrala jen %s slov.",
+                                      static_cast<unsigned>(counts->loopWords)),
+                             counts->loopWords, language)
+             : wxString(" ");
+    const wxString tip = Tr(wxTRANSLATE("Přepnout na loop"));
     // Only what changes: a new text lays the window out again, which takes long while the
     // output field holds a long routine.
     if (m_words->GetLabelText() != words)

@@ -16,19 +16,16 @@ class wxStaticText;
 
 namespace kavrin::gui
 {
-/// The counts the words line tells, as the engine gives them.
+/// What the words line tells of a routine, as the engine counts it.
 struct WordCounts
 {
-    std::int32_t words = 0;              ///< the routine's instruction words
-    std::int32_t fillerInstructions = 0; ///< instructions of its filler
-    std::int32_t loopWords = 0;          ///< words of the same routine with the loop filler
-    FillerKind filler = FillerKind::Goto;
+    std::int32_t words = 0;        ///< the routine's instruction words
+    std::int32_t loopWords = 0;    ///< words of the same routine with the loop filler
+    bool offersLoopFiller = false; ///< the hint shows: the loop filler would be shorter
 };
 
-WordCounts CountWords(const DelayRoutine& routine, const RoutineFormat& format);
-
-/// A goto filler of more than a dozen instructions: the loop filler would be shorter.
-bool OffersLoopFiller(const WordCounts& counts);
+/// The counts of `routine`.
+WordCounts CountsOf(const DelayRoutine& routine);
 
 /// A status bar whose two lines are real controls, so that screen readers see them (wxGTK's
 /// status bar draws its own texts, which the accessibility bus does not see): the words sentence

@@ -22,6 +22,7 @@
 #include "delay/compute.h"
 #include "gui/kavrin_frame.h"
 #include "gui/settings.h"
+#include "gui/translation.h"
 
 // wxTEST_DIALOG names its hook class through this macro when it expands, so the class can
 // follow the header.
@@ -161,7 +162,8 @@ inline void ForgetChoices()
     kavrin::gui::OpenSettings()->DeleteAll();
 }
 
-/// Each test gets a new main window, shown, as at a first start, and destroys it afterwards.
+/// Each test gets a new main window, shown, as at a first start, and destroys it afterwards. The
+/// window keeps every choice made in it, so each test starts and ends with none kept.
 class WindowTest : public ::testing::Test
 {
 protected:
@@ -177,9 +179,11 @@ protected:
         ForgetChoices();
     }
 
-    void OpenFrame()
+    /// Opens the window as the program does with `choices` loaded.
+    void OpenFrame(const kavrin::gui::WindowChoices& choices = {})
     {
-        frame = new KavrinFrame(nullptr, wxID_ANY);
+        kavrin::gui::UseLanguage(choices.language);
+        frame = new KavrinFrame(nullptr, choices);
         focus = std::make_unique<FocusWatch>(frame);
         frame->Show(true);
         ASSERT_TRUE(WaitUntilPainted(Find<wxWindow>("ID_PANEL1"))) << "the window was not drawn";

@@ -98,7 +98,7 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
     for (wxMenuItem* item : frame->GetMenuBar()->GetMenu(1)->GetMenuItems())
         if (!item->IsSeparator())
             items.push_back(item);
-    ASSERT_EQ(items.back()->GetId(), KavrinFrame::ID_MENU_LANGUAGE[1]); // English last
+    ASSERT_EQ(items.back()->GetId(), KavrinFrame::LanguageMenuId("en")); // English last
     long chosen = wxID_NONE;
     frame->Bind(wxEVT_MENU,
                 [&chosen](wxCommandEvent& event)
@@ -132,7 +132,7 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
     for (size_t i : {0, 1, 2, 4, 3, 6, 5, 7, 9})
         choose(i, false);
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(1), "&Options");
-    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_TIMES_W));
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ChoiceMenuId("times-w")));
     choose(items.size() - 2, true); // back to Czech
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(1), "&Volby");
 }

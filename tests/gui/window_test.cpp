@@ -8,7 +8,11 @@
 #include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/config.h>
+#include <wx/file.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
@@ -24,6 +28,17 @@
 namespace
 {
 namespace msg = kavrin::msg;
+
+/// The Options menu's item that chooses `word` of the choice `key` (a flag's check item for "1").
+long Item(const char* key, const char* word = "1")
+{
+    return KavrinFrame::ChoiceMenuId(key, word);
+}
+
+long LanguageItem(const char* code)
+{
+    return KavrinFrame::LanguageMenuId(code);
+}
 
 TEST_F(WindowTest, StartsWithDefaults)
 {
@@ -135,8 +150,9 @@ std::vector<wxRect> ControlRects(const wxWindow* panel)
 TEST_F(WindowTest, LayoutShowsAllTextAtThisScale)
 {
     ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
-    for (long language : KavrinFrame::ID_MENU_LANGUAGE)
+    for (const char* code : kavrin::gui::Languages)
     {
+        const long language = LanguageItem(code);
         SCOPED_TRACE(frame->GetMenuBar()->GetLabel(language).utf8_string());
         SendMenu(language);
         Enter({"4", "50005.2455", "WAIT", "CNT", false});
@@ -208,30 +224,49 @@ TEST_F(WindowTest, DefaultTextSizeKeepsTheBaseLayout)
     EXPECT_EQ(Output()->GetRect(), wxRect(24, 256, 313, 272));
 }
 
-// Creation order is the keyboard order; captions take no focus.
+// Creation order is the keyboard order; captions take no focus. Tab from the check box reaches
+// "Počítej" whether the loop hint shows or not; the hint's button follows "Počítej".
 TEST_F(WindowTest, KeyboardOrderFollowsCreation)
 {
-    const std::vector<std::string> expected = {
-        "ID_BUTTON1",   "ID_TEXTCTRL1", "ID_TEXTCTRL2", "ID_TEXTCTRL3",
-        "ID_TEXTCTRL4", "ID_TEXTCTRL5", "ID_CHECKBOX1",
+    const std::vector<std::string> panelOrder = {
+        "ID_TEXTCTRL1", "ID_TEXTCTRL2", "ID_TEXTCTRL3", "ID_TEXTCTRL4",
+        "ID_TEXTCTRL5", "ID_CHECKBOX1", "ID_BUTTON1",
     };
     std::vector<std::string> focusable;
     for (wxWindow* control : Find<wxPanel>("ID_PANEL1")->GetChildren())
         if (control->CanAcceptFocusFromKeyboard())
             focusable.push_back(control->GetName().utf8_string());
-    EXPECT_EQ(focusable, expected);
+    EXPECT_EQ(focusable, panelOrder);
 
-    // Tab moves along that order.
-    auto* first = Find<wxWindow>(expected.front().c_str());
-    first->SetFocus();
-    ASSERT_TRUE(focus->WaitUntilOn(first));
-    for (size_t i = 1; i < expected.size(); ++i)
+    const struct
     {
-        wxWindow::FindFocus()->Navigate(wxNavigationKeyEvent::IsForward);
-        auto* next = Find<wxWindow>(expected[i].c_str());
-        ASSERT_TRUE(focus->WaitUntilOn(next))
-            << "Tab from " << expected[i - 1] << " reached "
-            << (focus->Focused() ? focus->Focused()->GetName().utf8_string() : "nothing");
+        const char* delay; // "Počítej" computes it first
+        std::vector<std::string> tabs;
+    } cases[] = {
+        {"10",
+         {"ID_TEXTCTRL1", "ID_TEXTCTRL2", "ID_TEXTCTRL3", "ID_TEXTCTRL4", "ID_TEXTCTRL5",
+          "ID_CHECKBOX1", "ID_BUTTON1", "ID_TEXTCTRL1"}},
+        {"50005.2455", // the loop hint shows
+         {"ID_TEXTCTRL1", "ID_TEXTCTRL2", "ID_TEXTCTRL3", "ID_TEXTCTRL4", "ID_TEXTCTRL5",
+          "ID_CHECKBOX1", "ID_BUTTON1", "ID_LOOPBUTTON", "ID_TEXTCTRL1"}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.delay);
+        Enter({"4", c.delay, "WAIT", "CNT", false});
+        Click();
+        // Tab moves along that order.
+        auto* first = Find<wxWindow>(c.tabs.front().c_str());
+        first->SetFocus();
+        ASSERT_TRUE(focus->WaitUntilOn(first));
+        for (size_t i = 1; i < c.tabs.size(); ++i)
+        {
+            wxWindow::FindFocus()->Navigate(wxNavigationKeyEvent::IsForward);
+            auto* next = Find<wxWindow>(c.tabs[i].c_str());
+            ASSERT_TRUE(focus->WaitUntilOn(next))
+                << "Tab from " << c.tabs[i - 1] << " reached "
+                << (focus->Focused() ? focus->Focused()->GetName().utf8_string() : "nothing");
+        }
     }
 }
 
@@ -386,28 +421,27 @@ kavrin::RoutineFormat Format(PicCore core, FillerKind filler, RoutineSyntax synt
 // with that option.
 TEST_F(WindowTest, EachChoiceGivesKavrinClisRoutine)
 {
-    using K = KavrinFrame;
     const struct
     {
         const char* option; // kavrin-cli's
         long id;
         kavrin::RoutineFormat format;
     } choices[] = {
-        {"--core baseline", K::ID_MENU_CORE[0],
+        {"--core baseline", Item("core", "baseline"),
          Format(PicCore::Baseline, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--core midrange", K::ID_MENU_CORE[1],
+        {"--core midrange", Item("core", "midrange"),
          Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--core pic18", K::ID_MENU_CORE[2],
+        {"--core pic18", Item("core", "pic18"),
          Format(PicCore::Pic18, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--filler goto", K::ID_MENU_FILLER[0],
+        {"--filler goto", Item("filler", "goto"),
          Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--filler loop", K::ID_MENU_FILLER[1],
+        {"--filler loop", Item("filler", "loop"),
          Format(PicCore::Midrange, FillerKind::Loop, RoutineSyntax::Classic, false)},
-        {"--syntax classic", K::ID_MENU_SYNTAX[0],
+        {"--syntax classic", Item("syntax", "classic"),
          Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--syntax gputils", K::ID_MENU_SYNTAX[1],
+        {"--syntax gputils", Item("syntax", "gputils"),
          Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Gputils, false)},
-        {"--times-w", K::ID_MENU_TIMES_W,
+        {"--times-w", Item("times-w"),
          Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, true)},
     };
     // A long filler, and CALL and RETURN counted.
@@ -417,9 +451,10 @@ TEST_F(WindowTest, EachChoiceGivesKavrinClisRoutine)
     for (const auto& choice : choices)
     {
         SCOPED_TRACE(choice.option);
-        for (long first : {K::ID_MENU_CORE[1], K::ID_MENU_FILLER[0], K::ID_MENU_SYNTAX[0]})
+        for (long first :
+             {Item("core", "midrange"), Item("filler", "goto"), Item("syntax", "classic")})
             SendMenu(first);
-        SendMenu(K::ID_MENU_TIMES_W, false);
+        SendMenu(Item("times-w"), false);
         Output()->SetValue("typed by the user\n");
         EXPECT_TRUE(SendMenu(choice.id));
         EXPECT_EQ(Output()->GetValue(), "typed by the user\n"); // choosing computes nothing
@@ -487,24 +522,27 @@ void ExpectTexts(const KavrinFrame& frame, bool english)
         {K::ID_MENU_QUIT,
          {"Quit\tAlt-F4", "Quit\tAlt-F4"},
          {"Quit the application", "Quit the application"}},
-        {K::ID_MENU_CORE[0],
+        {Item("core", "baseline"),
          {"baseline – PIC10F, PIC16F5x", "baseline – PIC10F, PIC16F5x"},
          coreHelp},
-        {K::ID_MENU_CORE[1], {"midrange – PIC12F, PIC16F", "midrange – PIC12F, PIC16F"}, coreHelp},
-        {K::ID_MENU_CORE[2], {"pic18 – PIC18F", "pic18 – PIC18F"}, coreHelp},
-        {K::ID_MENU_FILLER[0], {"goto – goto $+1", "goto – goto $+1"}, fillerHelp},
-        {K::ID_MENU_FILLER[1], {"loop – krátké smyčky", "loop – short loops"}, fillerHelp},
-        {K::ID_MENU_SYNTAX[0], {"classic – jako okno", "classic – as the window"}, syntaxHelp},
-        {K::ID_MENU_SYNTAX[1], {"gputils – pro gpasm", "gputils – for gpasm"}, syntaxHelp},
-        {K::ID_MENU_TIMES_W,
+        {Item("core", "midrange"),
+         {"midrange – PIC12F, PIC16F", "midrange – PIC12F, PIC16F"},
+         coreHelp},
+        {Item("core", "pic18"), {"pic18 – PIC18F", "pic18 – PIC18F"}, coreHelp},
+        {Item("filler", "goto"), {"goto – goto $+1", "goto – goto $+1"}, fillerHelp},
+        {Item("filler", "loop"), {"loop – krátké smyčky", "loop – short loops"}, fillerHelp},
+        {Item("syntax", "classic"), {"classic – jako okno", "classic – as the window"}, syntaxHelp},
+        {Item("syntax", "gputils"), {"gputils – pro gpasm", "gputils – for gpasm"}, syntaxHelp},
+        {Item("times-w"),
          {"Čekat W-krát (počet ve W)", "Wait W times (count in W)"},
          {"Podprogram čeká W-krát zadanou dobu", "The routine waits W times the delay"}},
-        {K::ID_MENU_LANGUAGE[0],
+        // Each language's name and help in itself, from its own catalogue.
+        {LanguageItem("cs"),
          {"Čeština", "Čeština"},
-         {"Texty okna v češtině", "The window's texts in Czech"}},
-        {K::ID_MENU_LANGUAGE[1],
+         {"Texty okna v češtině", "Texty okna v češtině"}},
+        {LanguageItem("en"),
          {"English", "English"},
-         {"Texty okna v angličtině", "The window's texts in English"}},
+         {"The window's texts in English", "The window's texts in English"}},
         {K::ID_MENU_ABOUT,
          {"About\tF1", "About\tF1"},
          {"Show info about this application", "Show info about this application"}},
@@ -525,7 +563,7 @@ void ExpectTexts(const KavrinFrame& frame, bool english)
         {
             options.push_back(item->GetId());
             EXPECT_EQ(item->GetKind(),
-                      item->GetId() == K::ID_MENU_TIMES_W ? wxITEM_CHECK : wxITEM_RADIO);
+                      item->GetId() == Item("times-w") ? wxITEM_CHECK : wxITEM_RADIO);
         }
     EXPECT_EQ(options.size(), std::size(items) - 2);
     for (size_t i = 0; i < options.size(); ++i)
@@ -536,9 +574,9 @@ TEST_F(WindowTest, EnglishChangesEveryTextAndCzechBringsTodaysBack)
 {
     const wxSize czechClient = frame->GetClientSize();
     ExpectTexts(*frame, false);
-    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_LANGUAGE[0]));
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(LanguageItem("cs")));
 
-    SendMenu(KavrinFrame::ID_MENU_LANGUAGE[1]);
+    SendMenu(LanguageItem("en"));
     ExpectTexts(*frame, true);
     ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
     const struct
@@ -561,7 +599,7 @@ TEST_F(WindowTest, EnglishChangesEveryTextAndCzechBringsTodaysBack)
     Click();
     EXPECT_EQ(OutputText(), EngineText({}));
 
-    SendMenu(KavrinFrame::ID_MENU_LANGUAGE[0]);
+    SendMenu(LanguageItem("cs"));
     ExpectTexts(*frame, false);
     EXPECT_EQ(frame->GetClientSize(), czechClient);
     Enter({"4", "", "", "", false});
@@ -581,32 +619,37 @@ TEST_F(WindowTest, WordsLineTellsTheRoutinesWords)
 {
     EXPECT_EQ(WordsLineText(*frame), std::make_pair(std::string(), std::string()));
     const kavrin::ComputeInput longest{"4", "50005.2455", "WAIT", "CNT", false};
+    const kavrin::ComputeInput fourDigits{"4", "49812.5", "WAIT", "CNT", false};
     const struct
     {
-        long language;
+        const char* language;
         kavrin::ComputeInput input;
-        long filler;
+        const char* filler;
         const char* words;
         const char* loop; // "" when there is no hint
     } cases[] = {
-        {0, {}, KavrinFrame::ID_MENU_FILLER[0], "Podprogram zabírá 10 instrukčních slov.", ""},
-        {0, longest, KavrinFrame::ID_MENU_FILLER[0],
-         "Podprogram zabírá 97\u00A0550 instrukčních slov.",
+        {"cs", {}, "goto", "Podprogram zabírá 10 instrukčních slov.", ""},
+        {"cs", longest, "goto", "Podprogram zabírá 97\u00A0550 instrukčních slov.",
          "Výplň smyčkami (loop) by zabrala jen 24 slov."},
-        {1, longest, KavrinFrame::ID_MENU_FILLER[0], "The routine takes 97,550 instruction words.",
+        {"en", longest, "goto", "The routine takes 97,550 instruction words.",
          "With the loop filler it would take only 24 words."},
-        {1, longest, KavrinFrame::ID_MENU_FILLER[1], "The routine takes 24 instruction words.", ""},
-        {1,
+        {"en", longest, "loop", "The routine takes 24 instruction words.", ""},
+        {"en",
          {"4", "49810.5", "WAIT", "CNT", false},
-         KavrinFrame::ID_MENU_FILLER[0],
+         "goto",
          "The routine takes 178 instruction words.",
          "With the loop filler it would take only 18 words."},
+        // Four digits are grouped too.
+        {"cs", fourDigits, "goto", "Podprogram zabírá 1\u00A0178 instrukčních slov.",
+         "Výplň smyčkami (loop) by zabrala jen 23 slov."},
+        {"en", fourDigits, "goto", "The routine takes 1,178 instruction words.",
+         "With the loop filler it would take only 23 words."},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.words);
-        SendMenu(KavrinFrame::ID_MENU_LANGUAGE[c.language]);
-        SendMenu(c.filler);
+        SendMenu(LanguageItem(c.language));
+        SendMenu(Item("filler", c.filler));
         Enter(c.input);
         Click();
         EXPECT_EQ(WordsLineText(*frame), std::make_pair(std::string(c.words), std::string(c.loop)));
@@ -616,8 +659,8 @@ TEST_F(WindowTest, WordsLineTellsTheRoutinesWords)
     Field("ID_TEXTCTRL2")->SetValue("0");
     wxTEST_DIALOG(Click(), ExpectErrorBox("The delay is too small"));
     EXPECT_EQ(WordsLineText(*frame), shown);
-    SendMenu(KavrinFrame::ID_MENU_LANGUAGE[0]);
-    EXPECT_EQ(WordsLineText(*frame).first, "Podprogram zabírá 178 instrukčních slov.");
+    SendMenu(LanguageItem("cs"));
+    EXPECT_EQ(WordsLineText(*frame).first, "Podprogram zabírá 1\u00A0178 instrukčních slov.");
 }
 
 // The hint's button chooses the loop filler and computes again.
@@ -631,39 +674,148 @@ TEST_F(WindowTest, LoopButtonSwitchesToTheLoopFiller)
     wxCommandEvent click(wxEVT_BUTTON, button->GetId());
     click.SetEventObject(button);
     EXPECT_TRUE(button->ProcessWindowEvent(click));
-    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ID_MENU_FILLER[1]));
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(Item("filler", "loop")));
     EXPECT_EQ(OutputText(), EngineText(input, Format(PicCore::Midrange, FillerKind::Loop,
                                                      RoutineSyntax::Classic, false)));
     EXPECT_EQ(WordsLineText(*frame).second, "");
 }
 
 // A new window, as the next start opens it, has the choices and the language of the last one,
-// and the fields and the check box of a first start.
+// and the fields and the check box of a first start: the loop filler chosen in the menu and
+// chosen by the loop hint's button alike.
 TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
 {
-    using K = KavrinFrame;
-    for (long id : {K::ID_MENU_CORE[2], K::ID_MENU_FILLER[1], K::ID_MENU_SYNTAX[1],
-                    K::ID_MENU_TIMES_W, K::ID_MENU_LANGUAGE[1]})
-        SendMenu(id);
-    Enter({"4", "1000", "X", "Y", true});
+    const struct
+    {
+        const char* how;
+        bool byLoopButton; // else by the menu
+    } ways[] = {{"the filler chosen in the menu", false},
+                {"the filler chosen by the loop hint's button", true}};
+    const long kept[] = {Item("core", "pic18"), Item("filler", "loop"), Item("syntax", "gputils"),
+                         Item("times-w"), LanguageItem("en")};
+    for (const auto& way : ways)
+    {
+        SCOPED_TRACE(way.how);
+        CloseFrame();
+        ForgetChoices();
+        OpenFrame();
+        for (long id : kept)
+            if (id != Item("filler", "loop") || !way.byLoopButton)
+                SendMenu(id);
+        // The button last: nothing chosen after it keeps the choices again.
+        if (way.byLoopButton)
+        {
+            Enter({"4", "50005.2455", "WAIT", "CNT", false});
+            Click();
+            auto* button = Find<wxButton>("ID_LOOPBUTTON");
+            ASSERT_TRUE(button->IsShown());
+            wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+            click.SetEventObject(button);
+            button->ProcessWindowEvent(click);
+        }
+        Enter({"4", "1000", "X", "Y", true});
+        CloseFrame();
+#ifndef __WINDOWS__
+        wxString config;
+        ASSERT_TRUE(wxGetEnv("XDG_CONFIG_HOME", &config));
+        EXPECT_TRUE(wxFileExists(config + "/kavrin/kavrin.conf"));
+#endif
+        OpenFrame(kavrin::gui::LoadChoices());
+        ExpectTexts(*frame, true);
+        for (long id : kept)
+            EXPECT_TRUE(frame->GetMenuBar()->IsChecked(id)) << id;
+        EXPECT_EQ(Field("ID_TEXTCTRL2")->GetValue(), "10");
+        EXPECT_FALSE(Find<wxCheckBox>("ID_CHECKBOX1")->GetValue());
+        EXPECT_EQ(OutputText(), "");
+        EXPECT_EQ(WordsLineText(*frame).first, "");
+        Click();
+        EXPECT_EQ(OutputText(), EngineText({}, Format(PicCore::Pic18, FillerKind::Loop,
+                                                      RoutineSyntax::Gputils, true)));
+    }
+}
+
+/// Counts what the toolkit logs while it is alive (a logged error would become a message box).
+class LogCounter : public wxLog
+{
+public:
+    LogCounter() : m_previous(wxLog::SetActiveTarget(this)) {}
+    ~LogCounter() override { wxLog::SetActiveTarget(m_previous); }
+    LogCounter(const LogCounter&) = delete;
+    LogCounter& operator=(const LogCounter&) = delete;
+
+    std::string logged;
+
+protected:
+    void DoLogRecord(wxLogLevel, const wxString& message, const wxLogRecordInfo&) override
+    {
+        logged += message.utf8_string() + "\n";
+    }
+
+private:
+    wxLog* m_previous;
+};
+
+/// Settings damaged where the syntax and the filler are kept, readable for the core and the
+/// language.
+void DamageSettings()
+{
+#ifdef __WINDOWS__
+    // The registry: values of the wrong type.
+    const std::unique_ptr<wxConfigBase> config = kavrin::gui::OpenSettings();
+    config->Write("core", "pic18");
+    config->Write("syntax", 1L);
+    config->Write("filler", 1L);
+    config->Write("language", "en");
+    config->Flush();
+#else
+    wxString folder;
+    ASSERT_TRUE(wxGetEnv("XDG_CONFIG_HOME", &folder));
+    folder += "/kavrin";
+    ASSERT_TRUE(wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL));
+    const std::string damaged = "core=pic18\n"
+                                "syntax gputils\n"
+                                "[damaged\n"
+                                "filler=loopy\n"
+                                "\x01\xFF=\n"
+                                "language=en\n";
+    wxFile file(folder + "/kavrin.conf", wxFile::write);
+    ASSERT_EQ(file.Write(damaged.data(), damaged.size()), damaged.size());
+#endif
+}
+
+// Settings the window cannot read cost only their defaults: no message and no box, the values
+// that can be read kept, and the next save writes them afresh.
+TEST_F(WindowTest, DamagedSettingsCostOnlyWhatCannotBeRead)
+{
+    CloseFrame();
+    ForgetChoices();
+    DamageSettings();
+    const LogCounter log;
+    const kavrin::gui::WindowChoices choices = kavrin::gui::LoadChoices();
+    EXPECT_EQ(choices.format.core, PicCore::Pic18);
+    EXPECT_EQ(choices.format.syntax, RoutineSyntax::Classic);
+    EXPECT_EQ(choices.format.filler, FillerKind::Goto);
+    EXPECT_EQ(choices.language, "en");
+    // A message box would open while the window is drawn (RefuseUnexpectedDialogs fails it).
+    OpenFrame(choices);
+    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(Item("core", "pic18")));
+    SendMenu(Item("syntax", "gputils"));
     CloseFrame();
 #ifndef __WINDOWS__
     wxString config;
     ASSERT_TRUE(wxGetEnv("XDG_CONFIG_HOME", &config));
-    EXPECT_TRUE(wxFileExists(config + "/kavrin/kavrin.conf"));
+    wxFile file(config + "/kavrin/kavrin.conf");
+    wxString written;
+    ASSERT_TRUE(file.ReadAll(&written));
+    EXPECT_EQ(written.utf8_string(),
+              "core=pic18\nfiller=goto\nsyntax=gputils\ntimes-w=0\nlanguage=en\n");
 #endif
+    const kavrin::gui::WindowChoices saved = kavrin::gui::LoadChoices();
+    EXPECT_EQ(saved.format.core, PicCore::Pic18);
+    EXPECT_EQ(saved.format.syntax, RoutineSyntax::Gputils);
+    EXPECT_EQ(saved.language, "en");
+    EXPECT_EQ(log.logged, "");
     OpenFrame();
-    ExpectTexts(*frame, true);
-    for (long id : {K::ID_MENU_CORE[2], K::ID_MENU_FILLER[1], K::ID_MENU_SYNTAX[1],
-                    K::ID_MENU_TIMES_W, K::ID_MENU_LANGUAGE[1]})
-        EXPECT_TRUE(frame->GetMenuBar()->IsChecked(id)) << id;
-    EXPECT_EQ(Field("ID_TEXTCTRL2")->GetValue(), "10");
-    EXPECT_FALSE(Find<wxCheckBox>("ID_CHECKBOX1")->GetValue());
-    EXPECT_EQ(OutputText(), "");
-    EXPECT_EQ(WordsLineText(*frame).first, "");
-    Click();
-    EXPECT_EQ(OutputText(), EngineText({}, Format(PicCore::Pic18, FillerKind::Loop,
-                                                  RoutineSyntax::Gputils, true)));
 }
 
 TEST_F(WindowTest, AboutDoesNothing)
