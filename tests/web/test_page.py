@@ -35,8 +35,8 @@ TIMEOUT = 20  # seconds any expected state may take on a loaded machine
 FIELDS = ("frequency", "delay", "label", "counter")
 DEFAULTS = {"frequency": "3.2768", "delay": "10", "label": "WAIT", "counter": "CNT",
             "count-call-return": False, "unit": "ms", "core": "midrange", "filler": "goto",
-            "syntax": "classic", "times-w": False}
-CHECK_BOXES = ("count-call-return", "times-w")
+            "syntax": "classic", "times-w": False, "watchdog": False}
+CHECK_BOXES = ("count-call-return", "times-w", "watchdog")
 SELECTS = ("unit", "core", "filler", "syntax")
 CAPTIONS = {
     "cs": {"frequency": "Frekvence OSC v [MHz]", "delay": "Doba zpoždění [ms]",
@@ -227,8 +227,7 @@ def cli_args(values):
     v = dict(DEFAULTS, **values)
     args = ["-f", v["frequency"], "-d", v["delay"], "-l", v["label"], "-c", v["counter"]]
     args += [a for name in SELECTS for a in ("--" + name, v[name])]
-    return args + [option for option, on in (("--count-call-return", v["count-call-return"]),
-                                             ("--times-w", v["times-w"])) if on]
+    return args + ["--" + name for name in CHECK_BOXES if v[name]]
 
 
 def empty_start(c):
@@ -277,7 +276,9 @@ def test_choices(c):
             ({"times-w": True, "frequency": "4", "delay": "1", "count-call-return": True,
               "filler": "loop", "syntax": "gputils", "core": "pic18"}, None),
             (dict(WORST), None), (dict(WORST, filler="loop"), None),
-            ({"unit": "us", "frequency": "4", "delay": "40"}, "40.00000 [us]")]
+            ({"unit": "us", "frequency": "4", "delay": "40"}, "40.00000 [us]"),
+            ({"watchdog": True, "syntax": "module", "core": "baseline", "filler": "loop",
+              "times-w": True}, None)]
     for values, header in rows:
         routine = c.routine(cli_args(values))
         expect(header is None or header in routine.split("\n", 1)[0],
@@ -551,9 +552,11 @@ def test_keyboard(c):
     """Tab reaches every control in order, each with a visible focus ring."""
     c.open("#f=4&d=10")
     c.wait(lambda: c.output() != "", "the routine from the address")
-    # The unit's select right after the delay field it stands beside.
+    # The unit's select right after the delay field it stands beside; the other choices in the
+    # table's order.
+    options = [row["key"] for row in c.table if row["key"] != "unit"]
     order = ["language", "frequency", "delay", "unit", "label", "counter", "count-call-return",
-             "core", "filler", "syntax", "times-w", "compute", "copy", "download", "output"]
+             *options, "compute", "copy", "download", "output"]
     c.js("document.activeElement.blur(); window.focus()")
     c.driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
     for element_id in order:
