@@ -1,5 +1,6 @@
 // Real key presses through the X server: Enter in a field, F1 and Alt+F4, the Options menu.
 // Also checks that the toolkit prints no warnings while the window opens and computes.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include "delay/choices.h"
 #include "gui_test.h"
 
 namespace
@@ -128,11 +130,38 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
         EXPECT_TRUE(WaitUntil([&] { return chosen == item->GetId() && item->IsChecked(); }))
             << "chose " << chosen;
     };
-    // Each choice changes the state, so that each sends an event.
-    for (size_t i : {0, 1, 2, 4, 3, 6, 5, 7, 9})
-        choose(i, false);
+    // Each choice changes the state, so that each sends an event: a choice's other words in
+    // order and then its default again, a flag's check item once (on); English last.
+    std::vector<long> sequence;
+    for (const kavrin::Choice& choice : kavrin::Choices)
+    {
+        const auto item = [&choice](int value)
+        { return KavrinFrame::ChoiceMenuId(choice.key, kavrin::WordOfValue(choice, value)); };
+        if (choice.IsFlag())
+        {
+            sequence.push_back(item(1));
+            continue;
+        }
+        for (int value = 0; value < choice.ValueCount(); ++value)
+            if (value != choice.defaultValue)
+                sequence.push_back(item(value));
+        sequence.push_back(item(choice.defaultValue));
+    }
+    sequence.push_back(KavrinFrame::LanguageMenuId("en"));
+    for (long id : sequence)
+    {
+        const auto at = std::find_if(items.begin(), items.end(),
+                                     [id](const wxMenuItem* item) { return item->GetId() == id; });
+        ASSERT_NE(at, items.end()) << id;
+        choose(static_cast<size_t>(at - items.begin()), false);
+    }
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(1), "&Options");
-    EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ChoiceMenuId("times-w")));
+    for (const kavrin::Choice& choice : kavrin::Choices)
+        if (choice.IsFlag())
+        {
+            EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ChoiceMenuId(choice.key, "1")))
+                << choice.key;
+        }
     choose(items.size() - 2, true); // back to Czech
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(1), "&Volby");
 }

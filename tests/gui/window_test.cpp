@@ -19,6 +19,7 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include "delay/choices.h"
 #include "delay/messages.h"
 #include "gui/kavrin_frame.h"
 #include "gui/words_line.h"
@@ -35,9 +36,71 @@ long Item(const char* key, const char* word = "1")
     return KavrinFrame::ChoiceMenuId(key, word);
 }
 
+/// The Options menu's item for `value` of `choice`: a word's radio item, or a flag's check item.
+long Item(const kavrin::Choice& choice, int value)
+{
+    return KavrinFrame::ChoiceMenuId(choice.key,
+                                     choice.IsFlag() ? "1" : kavrin::WordOfValue(choice, value));
+}
+
+/// Whether the item of `value` of `choice` shows checked when it is chosen: a word's always, a
+/// flag's when the flag is on.
+bool ShowsChecked(const kavrin::Choice& choice, int value)
+{
+    return !choice.IsFlag() || value == 1;
+}
+
 long LanguageItem(const char* code)
 {
     return KavrinFrame::LanguageMenuId(code);
+}
+
+/// A window text in both languages.
+struct Texts
+{
+    const char* czech;
+    const char* english;
+};
+
+const char* In(const Texts& texts, bool english)
+{
+    return english ? texts.english : texts.czech;
+}
+
+/// Each unit of the delay: the delay field's caption, and inputs the engine accepts in it (a long
+/// filler, whose loop hint shows, first; then CALL and RETURN counted).
+struct UnitCase
+{
+    kavrin::DelayUnit unit;
+    Texts caption;
+    std::vector<kavrin::ComputeInput> inputs;
+};
+
+const UnitCase& UnitCaseOf(kavrin::DelayUnit unit)
+{
+    using kavrin::DelayUnit;
+    static const UnitCase cases[] = {
+        {DelayUnit::Microseconds,
+         {"Doba zpoždění [µs]", "Delay [µs]"},
+         {{"4", "49810500", "WAIT", "CNT", false}, {"20", "500", "W", "C", true}}},
+        {DelayUnit::Milliseconds,
+         {"Doba zpoždění [ms]", "Delay [ms]"},
+         {{"4", "49810.5", "WAIT", "CNT", false}, {"20", "0.5", "W", "C", true}}},
+        {DelayUnit::Seconds,
+         {"Doba zpoždění [s]", "Delay [s]"},
+         {{"4", "49.8105", "WAIT", "CNT", false}, {"20", "0.0005", "W", "C", true}}},
+        // kavrin-cli -f 4 -d 10000 --unit cycles among them.
+        {DelayUnit::Cycles,
+         {"Počet cyklů", "Delay [cycles]"},
+         {{"4", "49810500", "WAIT", "CNT", false},
+          {"20", "10000", "W", "C", true},
+          {"4", "10000", "WAIT", "CNT", false}}},
+    };
+    for (const UnitCase& c : cases)
+        if (c.unit == unit)
+            return c;
+    ADD_FAILURE() << "no case for unit " << static_cast<int>(unit);
+    return cases[1];
 }
 
 TEST_F(WindowTest, StartsWithDefaults)
@@ -417,71 +480,41 @@ kavrin::RoutineFormat Format(PicCore core, FillerKind filler, RoutineSyntax synt
     return format;
 }
 
-// Each choice alone, from the first start's: the next "Počítej" writes what kavrin-cli writes
-// with that option.
+// Each value of each choice alone, from the first start's: the next "Počítej" writes what
+// kavrin-cli writes with that option, and the delay's caption names the unit in use, the window
+// laid out for it.
 TEST_F(WindowTest, EachChoiceGivesKavrinClisRoutine)
 {
-    const struct
-    {
-        const char* option; // kavrin-cli's
-        long id;
-        kavrin::RoutineFormat format;
-    } choices[] = {
-        {"--core baseline", Item("core", "baseline"),
-         Format(PicCore::Baseline, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--core midrange", Item("core", "midrange"),
-         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--core pic18", Item("core", "pic18"),
-         Format(PicCore::Pic18, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--filler goto", Item("filler", "goto"),
-         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--filler loop", Item("filler", "loop"),
-         Format(PicCore::Midrange, FillerKind::Loop, RoutineSyntax::Classic, false)},
-        {"--syntax classic", Item("syntax", "classic"),
-         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, false)},
-        {"--syntax gputils", Item("syntax", "gputils"),
-         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Gputils, false)},
-        {"--times-w", Item("times-w"),
-         Format(PicCore::Midrange, FillerKind::Goto, RoutineSyntax::Classic, true)},
-    };
-    // A long filler, and CALL and RETURN counted.
-    const kavrin::ComputeInput inputs[] = {{"4", "49810.5", "WAIT", "CNT", false},
-                                           {"20", "0.5", "W", "C", true}};
     wxMenuBar* bar = frame->GetMenuBar();
-    for (const auto& choice : choices)
-    {
-        SCOPED_TRACE(choice.option);
-        for (long first :
-             {Item("core", "midrange"), Item("filler", "goto"), Item("syntax", "classic")})
-            SendMenu(first);
-        SendMenu(Item("times-w"), false);
-        Output()->SetValue("typed by the user\n");
-        EXPECT_TRUE(SendMenu(choice.id));
-        EXPECT_EQ(Output()->GetValue(), "typed by the user\n"); // choosing computes nothing
-        EXPECT_TRUE(bar->IsChecked(choice.id));
-        for (const auto& input : inputs)
+    for (const kavrin::Choice& choice : kavrin::Choices)
+        for (int value = 0; value < choice.ValueCount(); ++value)
         {
-            Enter(input);
-            Click();
-            EXPECT_EQ(OutputText(), EngineText(input, choice.format)) << input.frequency;
+            const std::string word(kavrin::WordOfValue(choice, value));
+            SCOPED_TRACE("--" + std::string(choice.key) + (choice.IsFlag() ? "=" : " ") + word);
+            for (const kavrin::Choice& other : kavrin::Choices)
+                SendMenu(Item(other, other.defaultValue), ShowsChecked(other, other.defaultValue));
+            kavrin::RoutineFormat format;
+            choice.set(format, value);
+            Output()->SetValue("typed by the user\n");
+            EXPECT_TRUE(SendMenu(Item(choice, value), ShowsChecked(choice, value)));
+            EXPECT_EQ(Output()->GetValue(), "typed by the user\n"); // choosing computes nothing
+            EXPECT_EQ(bar->IsChecked(Item(choice, value)), ShowsChecked(choice, value));
+            const UnitCase& unit = UnitCaseOf(format.unit);
+            EXPECT_EQ(Find<wxStaticText>("ID_STATICTEXT2")->GetLabel(), U(unit.caption.czech));
+            ExpectLayoutFitsText(*frame, ExpectedLayoutScale(*frame));
+            for (const auto& input : unit.inputs)
+            {
+                Enter(input);
+                Click();
+                EXPECT_EQ(OutputText(), EngineText(input, format))
+                    << input.frequency << " MHz, " << input.delay;
+            }
         }
-    }
 }
 
-/// A window text in both languages.
-struct Texts
-{
-    const char* czech;
-    const char* english;
-};
-
-const char* In(const Texts& texts, bool english)
-{
-    return english ? texts.english : texts.czech;
-}
-
-/// Expects every text of the window in Czech (today's texts) or in English.
-void ExpectTexts(const KavrinFrame& frame, bool english)
+/// Expects every text of the window in Czech (today's texts) or in English, the delay's caption
+/// for the unit in `format`.
+void ExpectTexts(const KavrinFrame& frame, bool english, const kavrin::RoutineFormat& format = {})
 {
     SCOPED_TRACE(english ? "English" : "Czech");
     const struct
@@ -490,7 +523,7 @@ void ExpectTexts(const KavrinFrame& frame, bool english)
         Texts label;
     } controls[] = {
         {"ID_STATICTEXT1", {"Frekvence OSC v [MHz]", "Oscillator frequency [MHz]"}},
-        {"ID_STATICTEXT2", {"Doba zpoždění [ms]", "Delay [ms]"}},
+        {"ID_STATICTEXT2", UnitCaseOf(format.unit).caption},
         {"ID_STATICTEXT3", {"Název čekací smyčky", "Loop label"}},
         {"ID_STATICTEXT4", {"Název proměné", "Counter variable"}},
         {"ID_CHECKBOX1", {"Započítat CALL a RETURN", "Count CALL and RETURN"}},
@@ -512,6 +545,8 @@ void ExpectTexts(const KavrinFrame& frame, bool english)
                            "What fills the cycles the loops leave over"};
     const Texts syntaxHelp{"Zápis podprogramu pro assembler",
                            "The routine's layout for the assembler"};
+    const Texts unitHelp{"Jednotka, ve které se zadává zpoždění",
+                         "The unit the delay is entered in"};
     using K = KavrinFrame;
     const struct
     {
@@ -533,9 +568,20 @@ void ExpectTexts(const KavrinFrame& frame, bool english)
         {Item("filler", "loop"), {"loop – krátké smyčky", "loop – short loops"}, fillerHelp},
         {Item("syntax", "classic"), {"classic – jako okno", "classic – as the window"}, syntaxHelp},
         {Item("syntax", "gputils"), {"gputils – pro gpasm", "gputils – for gpasm"}, syntaxHelp},
+        {Item("syntax", "module"), {"module – pro gplink", "module – for gplink"}, syntaxHelp},
         {Item("times-w"),
          {"Čekat W-krát (počet ve W)", "Wait W times (count in W)"},
          {"Podprogram čeká W-krát zadanou dobu", "The routine waits W times the delay"}},
+        {Item("watchdog"),
+         {"Nulovat watchdog (CLRWDT)", "Clear the watchdog (CLRWDT)"},
+         {"Podprogram nuluje watchdog alespoň každých 16 cyklů",
+          "The routine clears the watchdog at least every 16 cycles"}},
+        {Item("unit", "us"), {"µs – mikrosekundy", "µs – microseconds"}, unitHelp},
+        {Item("unit", "ms"), {"ms – milisekundy", "ms – milliseconds"}, unitHelp},
+        {Item("unit", "s"), {"s – sekundy", "s – seconds"}, unitHelp},
+        {Item("unit", "cycles"),
+         {"cycles – instrukční cykly", "cycles – instruction cycles"},
+         unitHelp},
         // Each language's name and help in itself, from its own catalogue.
         {LanguageItem("cs"),
          {"Čeština", "Čeština"},
@@ -555,19 +601,31 @@ void ExpectTexts(const KavrinFrame& frame, bool english)
         EXPECT_EQ(menuItem->GetItemLabel(), U(In(item.text, english)));
         EXPECT_EQ(menuItem->GetHelp(), U(In(item.help, english)));
     }
-    // The Options menu holds the choices in that order: radio groups, the check item, and the
-    // languages.
+    // The Options menu holds the choices in the table's order, each a group after which a
+    // separator follows: a radio item for each word, or a flag's check item; then the languages.
+    const long separator = wxID_SEPARATOR;
+    std::vector<long> expected;
     std::vector<long> options;
+    for (const kavrin::Choice& choice : kavrin::Choices)
+    {
+        for (int value = choice.IsFlag() ? 1 : 0; value < choice.ValueCount(); ++value)
+            expected.push_back(Item(choice, value));
+        expected.push_back(separator);
+    }
+    for (const char* code : kavrin::gui::Languages)
+        expected.push_back(LanguageItem(code));
     for (const wxMenuItem* item : bar->GetMenu(1)->GetMenuItems())
-        if (!item->IsSeparator())
-        {
-            options.push_back(item->GetId());
-            EXPECT_EQ(item->GetKind(),
-                      item->GetId() == Item("times-w") ? wxITEM_CHECK : wxITEM_RADIO);
-        }
-    EXPECT_EQ(options.size(), std::size(items) - 2);
-    for (size_t i = 0; i < options.size(); ++i)
-        EXPECT_EQ(options[i], items[i + 1].id) << i;
+    {
+        options.push_back(item->IsSeparator() ? separator : item->GetId());
+        if (item->IsSeparator())
+            continue;
+        bool flag = false;
+        for (const kavrin::Choice& c : kavrin::Choices)
+            flag = flag || (c.IsFlag() && item->GetId() == Item(c, 1));
+        EXPECT_EQ(item->GetKind(), flag ? wxITEM_CHECK : wxITEM_RADIO)
+            << item->GetItemLabelText().utf8_string();
+    }
+    EXPECT_EQ(options, expected);
 }
 
 TEST_F(WindowTest, EnglishChangesEveryTextAndCzechBringsTodaysBack)
@@ -691,8 +749,17 @@ TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
         bool byLoopButton; // else by the menu
     } ways[] = {{"the filler chosen in the menu", false},
                 {"the filler chosen by the loop hint's button", true}};
-    const long kept[] = {Item("core", "pic18"), Item("filler", "loop"), Item("syntax", "gputils"),
-                         Item("times-w"), LanguageItem("en")};
+    // Each choice's value after its default (a flag on): the filler's is the loop filler.
+    kavrin::RoutineFormat keptFormat;
+    std::vector<long> kept;
+    for (const kavrin::Choice& choice : kavrin::Choices)
+    {
+        const int value = (choice.defaultValue + 1) % choice.ValueCount();
+        choice.set(keptFormat, value);
+        kept.push_back(Item(choice, value));
+    }
+    ASSERT_EQ(keptFormat.filler, FillerKind::Loop);
+    kept.push_back(LanguageItem("en"));
     for (const auto& way : ways)
     {
         SCOPED_TRACE(way.how);
@@ -705,7 +772,7 @@ TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
         // The button last: nothing chosen after it keeps the choices again.
         if (way.byLoopButton)
         {
-            Enter({"4", "50005.2455", "WAIT", "CNT", false});
+            Enter(UnitCaseOf(keptFormat.unit).inputs.front());
             Click();
             auto* button = Find<wxButton>("ID_LOOPBUTTON");
             ASSERT_TRUE(button->IsShown());
@@ -721,7 +788,7 @@ TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
         EXPECT_TRUE(wxFileExists(config + "/kavrin/kavrin.conf"));
 #endif
         OpenFrame(kavrin::gui::LoadChoices());
-        ExpectTexts(*frame, true);
+        ExpectTexts(*frame, true, keptFormat);
         for (long id : kept)
             EXPECT_TRUE(frame->GetMenuBar()->IsChecked(id)) << id;
         EXPECT_EQ(Field("ID_TEXTCTRL2")->GetValue(), "10");
@@ -729,8 +796,7 @@ TEST_F(WindowTest, NextStartKeepsTheChoicesAndTheLanguage)
         EXPECT_EQ(OutputText(), "");
         EXPECT_EQ(WordsLineText(*frame).first, "");
         Click();
-        EXPECT_EQ(OutputText(), EngineText({}, Format(PicCore::Pic18, FillerKind::Loop,
-                                                      RoutineSyntax::Gputils, true)));
+        EXPECT_EQ(OutputText(), EngineText({}, keptFormat));
     }
 }
 
@@ -755,8 +821,8 @@ private:
     wxLog* m_previous;
 };
 
-/// Settings damaged where the syntax and the filler are kept, readable for the core and the
-/// language.
+/// Settings damaged where the syntax, the filler and the watchdog are kept, readable for the
+/// core, the unit and the language.
 void DamageSettings()
 {
 #ifdef __WINDOWS__
@@ -765,6 +831,8 @@ void DamageSettings()
     config->Write("core", "pic18");
     config->Write("syntax", 1L);
     config->Write("filler", 1L);
+    config->Write("watchdog", 1L);
+    config->Write("unit", "us");
     config->Write("language", "en");
     config->Flush();
 #else
@@ -777,6 +845,8 @@ void DamageSettings()
                                 "[damaged\n"
                                 "filler=loopy\n"
                                 "\x01\xFF=\n"
+                                "watchdog=on\n"
+                                "unit=us\n"
                                 "language=en\n";
     wxFile file(folder + "/kavrin.conf", wxFile::write);
     ASSERT_EQ(file.Write(damaged.data(), damaged.size()), damaged.size());
@@ -795,6 +865,8 @@ TEST_F(WindowTest, DamagedSettingsCostOnlyWhatCannotBeRead)
     EXPECT_EQ(choices.format.core, PicCore::Pic18);
     EXPECT_EQ(choices.format.syntax, RoutineSyntax::Classic);
     EXPECT_EQ(choices.format.filler, FillerKind::Goto);
+    EXPECT_FALSE(choices.format.watchdog);
+    EXPECT_EQ(choices.format.unit, kavrin::DelayUnit::Microseconds);
     EXPECT_EQ(choices.language, "en");
     // A message box would open while the window is drawn (RefuseUnexpectedDialogs fails it).
     OpenFrame(choices);
@@ -807,12 +879,20 @@ TEST_F(WindowTest, DamagedSettingsCostOnlyWhatCannotBeRead)
     wxFile file(config + "/kavrin/kavrin.conf");
     wxString written;
     ASSERT_TRUE(file.ReadAll(&written));
-    EXPECT_EQ(written.utf8_string(),
-              "core=pic18\nfiller=goto\nsyntax=gputils\ntimes-w=0\nlanguage=en\n");
+    // Every choice under its key, in the table's order, the unread ones at their defaults.
+    kavrin::RoutineFormat savedFormat = choices.format;
+    savedFormat.syntax = RoutineSyntax::Gputils;
+    std::string expected;
+    for (const kavrin::Choice& choice : kavrin::Choices)
+        expected += std::string(choice.key) + "=" + std::string(WordIn(choice, savedFormat)) + "\n";
+    EXPECT_EQ(written.utf8_string(), expected + "language=en\n");
+    EXPECT_NE(expected.find("core=pic18\n"), std::string::npos);
+    EXPECT_NE(expected.find("unit=us\n"), std::string::npos);
 #endif
     const kavrin::gui::WindowChoices saved = kavrin::gui::LoadChoices();
     EXPECT_EQ(saved.format.core, PicCore::Pic18);
     EXPECT_EQ(saved.format.syntax, RoutineSyntax::Gputils);
+    EXPECT_EQ(saved.format.unit, kavrin::DelayUnit::Microseconds);
     EXPECT_EQ(saved.language, "en");
     EXPECT_EQ(log.logged, "");
     OpenFrame();
