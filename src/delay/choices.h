@@ -95,6 +95,7 @@ inline constexpr ChoiceWord SyntaxWords[] = {
     {"classic", N_("classic – jako okno")},
     {"gputils", N_("gputils – pro gpasm")},
     {"module", N_("module – pro gplink")},
+    {"pic-as", N_("pic-as – pro MPLAB X")},
 };
 } // namespace detail
 
@@ -112,8 +113,9 @@ inline constexpr Choice Choices[] = {
      detail::GetFormatField<&RoutineFormat::filler>,
      detail::SetFormatField<&RoutineFormat::filler>},
     {"syntax", "syntax", N_("Zápis"), N_("Zápis podprogramu pro assembler"),
-     "Layout: classic (as the window shows it), gputils (for gpasm) or module (a module of its "
-     "own for gpasm -c and gplink: the label GLOBAL, the counters declared with RES)",
+     "Layout: classic (as the window shows it), gputils (for gpasm), module (a module of its "
+     "own for gpasm -c and gplink: the label GLOBAL, the counters declared with RES) or pic-as "
+     "(a module for MPLAB X's assembler pic-as: psects, the counters declared with DS)",
      detail::WordsOf(detail::SyntaxWords), static_cast<int>(RoutineSyntax::Classic),
      detail::GetFormatField<&RoutineFormat::syntax>,
      detail::SetFormatField<&RoutineFormat::syntax>},

@@ -14,6 +14,83 @@ namespace
 // Every form of the text is one row of each of these tables; the writer below reads the rows and
 // has no case of its own for any layout or core.
 
+/// A module's text around the routine, for the assembler it is made for. Its counters are not
+/// exported, so the names stay the module's own and two modules with the same counter names link
+/// into one program; the sections are named after the label, which the program's modules must
+/// not share anyway.
+struct ModuleForm
+{
+    /// The file name extension of the module's text.
+    std::string_view extension;
+    /// The comment's first line: what the module is for and how it is assembled.
+    std::string_view head;
+    /// The comment's line that makes the label known to the calling module.
+    std::string_view import;
+    /// The label exported and the data section opened ({section}).
+    std::string_view declarations;
+    /// One counter reserved.
+    std::string_view counter;
+    /// The code section opened ({section}), up to the routine's label.
+    std::string_view code;
+    /// The data section and the code section's kind, per core.
+    std::string_view dataSection[3];
+    std::string_view codeSection[3];
+};
+
+constexpr ModuleForm GpasmModule{
+    ".asm",
+    "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n",
+    ";\tEXTERN\t{label}\n",
+    "\tGLOBAL\t{label}\n"
+    "\n"
+    "{label}_DATA\t{section}\n",
+    "{counter}\tRES\t1\n",
+    "\n"
+    "{label}_CODE\t{section}\n",
+    // Baseline: a plain data section, since the core has no bank that all its parts share
+    // (most of its parts have one bank of RAM). Midrange and enhanced midrange: the 16 bytes
+    // every bank shares. PIC18: access RAM.
+    {"UDATA", "UDATA_SHR", "UDATA_ACS"},
+    {"CODE", "CODE", "CODE"},
+};
+
+// pic-as reads a module by the rules of Microchip's "MPLAB XC8 PIC Assembler User's Guide":
+// <xc.inc> gives the data psects udata_shr (baseline and midrange: memory every bank reaches) and
+// udata_acs (PIC18: access RAM), and the macros BANKMASK and PAGEMASK; a psect holding code on
+// baseline and midrange says delta=2 (two bytes an address), on PIC18 reloc=2 (word aligned); a
+// baseline routine that is called sits in class ENTRY, whose psects start in the first half of a
+// page, the only addresses a baseline CALL reaches. GLOBAL both exports and imports a symbol.
+constexpr ModuleForm PicAsModule{
+    ".S",
+    "; A module for pic-as (MPLAB X), for every part of its core: pic-as -mcpu=PART -c FILE.S\n",
+    ";\tGLOBAL\t{label}\n",
+    "#include <xc.inc>\n"
+    "\n"
+    "\tGLOBAL\t{label}\n"
+    "\n"
+    "\tPSECT\t{section}\n",
+    "{counter}:\tDS\t1\n",
+    "\n"
+    "\tPSECT\t{label},{section}\n",
+    {"udata_shr", "udata_shr", "udata_acs"},
+    {"class=ENTRY,delta=2", "class=CODE,delta=2", "class=CODE,reloc=2"},
+};
+
+/// What a layout writes before and after an operand of one kind.
+struct Wrap
+{
+    std::string_view before;
+    std::string_view after;
+
+    std::string Around(std::string_view operand) const
+    {
+        std::string text;
+        text.reserve(before.size() + operand.size() + after.size());
+        text.append(before).append(operand).append(after);
+        return text;
+    }
+};
+
 /// The pieces in which the layouts differ.
 struct LayoutForm
 {
@@ -21,42 +98,66 @@ struct LayoutForm
     /// layout, none for gpasm, which takes only column-1 labels.
     std::string_view labelIndent[3];
     std::string_view returnIndent;
-    /// Every file-register operand names its destination (and on PIC18 its access bit), so that
-    /// gpasm has no default to note.
+    /// Every file-register operand names its destination (and on PIC18 its access bank), so that
+    /// the assembler has no default to note.
     bool explicitOperands;
-    /// A relocatable module: the label exported, the counters declared, sections, END.
-    bool module;
+    /// What follows a label where it is defined (pic-as takes a label only with a colon).
+    std::string_view labelEnd;
+    /// A number, as a format with one field: MPASM's radix is hexadecimal by default, pic-as's
+    /// decimal.
+    std::string_view literal;
+    /// Around a file register: pic-as keeps a symbol's bank bits, which an instruction's
+    /// operand has no room for.
+    Wrap fileRegister;
+    /// Around a jump's target on a core with pages of program memory: likewise the page bits.
+    Wrap pagedTarget;
+    /// The destination "file register" and the access bank, as the assembler spells them.
+    std::string_view toFile;
+    std::string_view accessBank;
+    /// A module of its own, or none: a text that a program includes.
+    const ModuleForm* module;
 };
 
 constexpr LayoutForm Layouts[] = {
-    /* Classic */ {{"\t", "\t\t", "\t\t\t"}, "", false, false},
-    /* Gputils */ {{"", "", ""}, "\t", true, false},
-    /* Module */ {{"", "", ""}, "\t", true, true},
+    /* Classic */
+    {{"\t", "\t\t", "\t\t\t"}, "", false, "", "D'{}'", {}, {}, ",1", ",0", nullptr},
+    /* Gputils */ {{"", "", ""}, "\t", true, "", "D'{}'", {}, {}, ",1", ",0", nullptr},
+    /* Module */ {{"", "", ""}, "\t", true, "", "D'{}'", {}, {}, ",1", ",0", &GpasmModule},
+    /* PicAs */
+    {{"", "", ""},
+     "\t",
+     true,
+     ":",
+     "{}",
+     {"BANKMASK(", ")"},
+     {"PAGEMASK(", ")"},
+     ",f",
+     ",c",
+     &PicAsModule},
 };
 
 /// The pieces in which the cores differ.
 struct CoreForm
 {
-    std::string_view jump;      ///< the loop jump back, two cycles and one word
-    std::string_view twoCycles; ///< one word that does nothing for two cycles
-    std::string_view ret;       ///< the closing return, two cycles
-    std::string_view access;    ///< the operand that names the access bank, if the core has one
-    /// A module's data section, where the counters go.
-    std::string_view dataSection;
+    std::string_view jump; ///< the loop jump back, two cycles and one word
+    /// One word that does nothing for two cycles: a jump to the next instruction.
+    std::string_view twoCycles;
+    std::string_view nextInstruction;
+    std::string_view ret; ///< the closing return, two cycles
+    /// The core's file-register instructions name the access bank.
+    bool accessBank;
     /// Parts of the core may have more than one page of program memory, so a CALL from another
-    /// page needs PAGESEL.
+    /// page needs PAGESEL, and a jump's absolute target carries page bits.
     bool pages;
+    int index; ///< in a module form's per-core tables
 };
 
 constexpr CoreForm Cores[] = {
-    // Baseline: a plain data section, since the core has no bank that all its parts share
-    // (most of its parts have one bank of RAM).
-    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", "", "UDATA", true},
-    // Midrange and enhanced midrange: the 16 bytes every bank shares.
-    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", "", "UDATA_SHR", true},
+    /* Baseline */ {"GOTO", "goto", "$+1", "RETLW\t0", false, true, 0},
+    /* Midrange */ {"GOTO", "goto", "$+1", "RETURN", false, true, 1},
     // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM. CALL
-    // reaches the whole program memory.
-    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0", "UDATA_ACS", false},
+    // reaches the whole program memory, and BRA is relative.
+    /* Pic18 */ {"BRA", "bra", "$+2", "RETURN", true, false, 2},
 };
 
 const LayoutForm& LayoutOf(RoutineSyntax syntax)
@@ -68,23 +169,38 @@ const CoreForm& CoreOf(PicCore core)
     return Cores[static_cast<int>(core)];
 }
 
-/// What follows a file register in the texts below: {mw} after MOVWF, {df} after DECFSZ, {df3}
-/// after the DECFSZ of the three-level block's outermost counter, which the classic layout writes
-/// without ",1" (the assembler's default destination is the file register).
-struct Operands
+/// How the layout spells the pieces of one routine's instructions: {mw} after a MOVWF's file
+/// register, {df} after a DECFSZ's, {df3} after the DECFSZ of the three-level block's outermost
+/// counter, which the classic layout writes without ",1" (the assembler's default destination is
+/// the file register); {e} after a label; {tb} and {ta} around a jump's target.
+struct Spelling
 {
     std::string mw;
     std::string df;
     std::string df3;
+    std::string_view labelEnd;
+    Wrap target;
+    Wrap fileRegister;
+    std::string_view literal;
+    std::string twoCycles; ///< the two-cycle jump's line, without its indent and line feed
+
+    std::string Number(int value) const { return fmt::format(fmt::runtime(literal), value); }
 };
 
-Operands OperandsOf(const LayoutForm& layout, const CoreForm& core)
+Spelling SpellingOf(const LayoutForm& layout, const CoreForm& core)
 {
-    Operands operands;
-    operands.mw = layout.explicitOperands ? std::string(core.access) : std::string();
-    operands.df = ",1" + operands.mw;
-    operands.df3 = layout.explicitOperands ? operands.df : std::string();
-    return operands;
+    Spelling spelling;
+    spelling.mw =
+        layout.explicitOperands && core.accessBank ? std::string(layout.accessBank) : std::string();
+    spelling.df = std::string(layout.toFile) + spelling.mw;
+    spelling.df3 = layout.explicitOperands ? spelling.df : std::string();
+    spelling.labelEnd = layout.labelEnd;
+    spelling.target = core.pages ? layout.pagedTarget : Wrap{};
+    spelling.fileRegister = layout.fileRegister;
+    spelling.literal = layout.literal;
+    spelling.twoCycles =
+        fmt::format("{}\t{}", core.twoCycles, spelling.target.Around(core.nextInstruction));
+    return spelling;
 }
 
 /// How the header gives the reached delay in each unit, in the order of DelayUnit: the unit's
@@ -120,34 +236,34 @@ std::string_view PassClear(bool clears, int tabs)
 }
 
 // The loop blocks, after the routine's label.
-constexpr std::string_view TwoLevelBlock = "\tMOVLW\tD'{outer}'\n"
-                                           "\tMOVWF\t{counter}2{mw}\n"
-                                           "{l1}{label}_LOOP1\n"
-                                           "\t\tMOVLW\tD'{inner}'\n"
-                                           "\t\tMOVWF\t{counter}1{mw}\n"
-                                           "{l2}{label}_LOOP2\n"
+constexpr std::string_view TwoLevelBlock = "\tMOVLW\t{outer}\n"
+                                           "\tMOVWF\t{r2}{mw}\n"
+                                           "{l1}{label}_LOOP1{e}\n"
+                                           "\t\tMOVLW\t{inner}\n"
+                                           "\t\tMOVWF\t{r1}{mw}\n"
+                                           "{l2}{label}_LOOP2{e}\n"
                                            "{c3}"
-                                           "\t\t\tDECFSZ\t{counter}1{df}\n"
-                                           "\t\t{jump}\t{label}_LOOP2\n"
-                                           "\tDECFSZ\t{counter}2{df}\n"
-                                           "\t{jump}\t{label}_LOOP1\n";
+                                           "\t\t\tDECFSZ\t{r1}{df}\n"
+                                           "\t\t{jump}\t{tb}{label}_LOOP2{ta}\n"
+                                           "\tDECFSZ\t{r2}{df}\n"
+                                           "\t{jump}\t{tb}{label}_LOOP1{ta}\n";
 
-constexpr std::string_view ThreeLevelBlock = "\tMOVLW\tD'{outer}'\n"
-                                             "\tMOVWF\t{counter}3{mw}\n"
-                                             "{l1}{label}_LOOP1\n"
-                                             "\t\tMOVLW\tD'{middle}'\n"
-                                             "\t\tMOVWF\t{counter}2{mw}\n"
-                                             "{l2}{label}_LOOP2\n"
-                                             "\t\t\tMOVLW\tD'{inner}'\n"
-                                             "\t\t\tMOVWF\t{counter}1{mw}\n"
-                                             "{l3}{label}_LOOP3\n"
+constexpr std::string_view ThreeLevelBlock = "\tMOVLW\t{outer}\n"
+                                             "\tMOVWF\t{r3}{mw}\n"
+                                             "{l1}{label}_LOOP1{e}\n"
+                                             "\t\tMOVLW\t{middle}\n"
+                                             "\t\tMOVWF\t{r2}{mw}\n"
+                                             "{l2}{label}_LOOP2{e}\n"
+                                             "\t\t\tMOVLW\t{inner}\n"
+                                             "\t\t\tMOVWF\t{r1}{mw}\n"
+                                             "{l3}{label}_LOOP3{e}\n"
                                              "{c4}"
-                                             "\t\t\t\tDECFSZ\t{counter}1{df}\n"
-                                             "\t\t\t{jump}\t{label}_LOOP3\n"
-                                             "\t\tDECFSZ\t{counter}2{df}\n"
-                                             "\t\t{jump}\t{label}_LOOP2\n"
-                                             "\tDECFSZ\t{counter}3{df3}\n"
-                                             "\t{jump}\t{label}_LOOP1\n";
+                                             "\t\t\t\tDECFSZ\t{r1}{df}\n"
+                                             "\t\t\t{jump}\t{tb}{label}_LOOP3{ta}\n"
+                                             "\t\tDECFSZ\t{r2}{df}\n"
+                                             "\t\t{jump}\t{tb}{label}_LOOP2{ta}\n"
+                                             "\tDECFSZ\t{r3}{df3}\n"
+                                             "\t{jump}\t{tb}{label}_LOOP1{ta}\n";
 
 // The filler's loops, laid out like the loop block. {a} and {b} number their labels
 // ("WAIT_PAD1", ...), which never meet the loop block's "_LOOP" labels.
@@ -158,67 +274,55 @@ struct FillerLoop
 };
 
 // Counter 2 loaded, counter 1 counting 256 passes from zero on each of its passes.
-constexpr FillerLoop NestedLoop{"\tMOVLW\tD'{count}'\n"
-                                "\tMOVWF\t{counter}2{mw}\n"
-                                "{l1}{label}_PAD{a}\n"
-                                "{l2}{label}_PAD{b}\n"
+constexpr FillerLoop NestedLoop{"\tMOVLW\t{count}\n"
+                                "\tMOVWF\t{r2}{mw}\n"
+                                "{l1}{label}_PAD{a}{e}\n"
+                                "{l2}{label}_PAD{b}{e}\n"
                                 "{c3}"
-                                "\t\t\tDECFSZ\t{counter}1{df}\n"
-                                "\t\t{jump}\t{label}_PAD{b}\n"
-                                "\tDECFSZ\t{counter}2{df}\n"
-                                "\t{jump}\t{label}_PAD{a}\n",
+                                "\t\t\tDECFSZ\t{r1}{df}\n"
+                                "\t\t{jump}\t{tb}{label}_PAD{b}{ta}\n"
+                                "\tDECFSZ\t{r2}{df}\n"
+                                "\t{jump}\t{tb}{label}_PAD{a}{ta}\n",
                                 2};
 
 // Counter 1 counting 256 passes from zero.
-constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}\n"
+constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}{e}\n"
                               "{c2}"
-                              "\t\tDECFSZ\t{counter}1{df}\n"
-                              "\t{jump}\t{label}_PAD{a}\n",
+                              "\t\tDECFSZ\t{r1}{df}\n"
+                              "\t{jump}\t{tb}{label}_PAD{a}{ta}\n",
                               1};
 
-constexpr FillerLoop CountedLoop{"\tMOVLW\tD'{count}'\n"
-                                 "\tMOVWF\t{counter}1{mw}\n"
-                                 "{l1}{label}_PAD{a}\n"
+constexpr FillerLoop CountedLoop{"\tMOVLW\t{count}\n"
+                                 "\tMOVWF\t{r1}{mw}\n"
+                                 "{l1}{label}_PAD{a}{e}\n"
                                  "{c2}"
-                                 "\t\tDECFSZ\t{counter}1{df}\n"
-                                 "\t{jump}\t{label}_PAD{a}\n",
+                                 "\t\tDECFSZ\t{r1}{df}\n"
+                                 "\t{jump}\t{tb}{label}_PAD{a}{ta}\n",
                                  1};
 
 // The unit loop of a routine that waits W units: the count from W, one body per unit.
-constexpr std::string_view UnitLoopHead = "\tMOVWF\t{units}{mw}\n"
-                                          "{l1}{label}_UNIT\n";
-constexpr std::string_view UnitLoopEnd = "\tDECFSZ\t{units}{df}\n"
-                                         "\t{jump}\t{label}_UNIT\n";
+constexpr std::string_view UnitLoopHead = "\tMOVWF\t{ru}{mw}\n"
+                                          "{l1}{label}_UNIT{e}\n";
+constexpr std::string_view UnitLoopEnd = "\tDECFSZ\t{ru}{df}\n"
+                                         "\t{jump}\t{tb}{label}_UNIT{ta}\n";
 // With CALL and RETURN counted, every unit but the last leaves the loop for the tail below.
-constexpr std::string_view UnitLoopEndToTail = "\tDECFSZ\t{units}{df}\n"
-                                               "\t{jump}\t{label}_NEXT\n";
+constexpr std::string_view UnitLoopEndToTail = "\tDECFSZ\t{ru}{df}\n"
+                                               "\t{jump}\t{tb}{label}_NEXT{ta}\n";
 // In a routine that clears the watchdog the tail's two cycles clear it too.
 constexpr std::string_view ClearingTwoCycles = "CLRWDT\n\tnop";
 constexpr std::string_view UnitTail = "\n"
-                                      "{l1}{label}_NEXT\n"
+                                      "{l1}{label}_NEXT{e}\n"
                                       "\t{two}\n"
-                                      "\t{jump}\t{label}_UNIT";
+                                      "\t{jump}\t{tb}{label}_UNIT{ta}";
 
-// A module's text around the routine. Its counters are not GLOBAL, so the names stay the module's
-// own and two modules with the same counter names link into one program; the sections are named
-// after the label, which the program's modules must not share anyway.
-constexpr std::string_view ModuleCallHead = "; A module for gplink, for every part of its core: "
-                                            "gpasm -c -p PART FILE.asm\n";
+// A module's comment on how a program calls it, after the module form's head; and its end.
 constexpr std::string_view ModuleCallPaged =
-    "; A program calls it so (PAGESEL where the part has more than one page of program memory):\n"
-    ";\tEXTERN\t{label}\n"
-    ";\tPAGESEL\t{label}\n";
-constexpr std::string_view ModuleCallFlat = "; A program calls it so:\n"
-                                            ";\tEXTERN\t{label}\n";
+    "; A program calls it so (PAGESEL where the part has more than one page of program memory):\n";
+constexpr std::string_view ModuleCallFlat = "; A program calls it so:\n";
+constexpr std::string_view ModulePageSelect = ";\tPAGESEL\t{label}\n";
 constexpr std::string_view ModuleLoadUnits = ";\tMOVLW\tunits\n";
-constexpr std::string_view ModuleCall = ";\tCALL\t{label}\n";
+constexpr std::string_view ModuleCall = ";\tCALL\t{tb}{label}{ta}\n";
 constexpr std::string_view ModulePageBack = ";\tPAGESEL\t$\n";
-constexpr std::string_view ModuleGlobal = "\tGLOBAL\t{label}\n"
-                                          "\n"
-                                          "{label}_DATA\t{section}\n";
-constexpr std::string_view ModuleCounter = "{counter}\tRES\t1\n";
-constexpr std::string_view ModuleCode = "\n"
-                                        "{label}_CODE\tCODE\n";
 constexpr std::string_view ModuleEnd = "\n"
                                        "\n"
                                        "\tEND";
@@ -230,7 +334,7 @@ struct Writer
     std::string_view counter;
     const LayoutForm& layout;
     const CoreForm& core;
-    const Operands operands;
+    const Spelling spelling;
     const bool clears; // the routine clears the watchdog
     int padLabels = 0; // filler loop labels written so far
 
@@ -286,70 +390,89 @@ struct Writer
     }
 
     /// A module's comment on how a program calls it, after the header's first lines.
-    void ModuleCallComment(bool timesW)
+    void ModuleCallComment(const ModuleForm& module, bool timesW)
     {
-        out += ModuleCallHead;
-        ModulePiece(core.pages ? ModuleCallPaged : ModuleCallFlat);
+        out += module.head;
+        out += core.pages ? ModuleCallPaged : ModuleCallFlat;
+        Piece(module.import);
+        if (core.pages)
+            Piece(ModulePageSelect);
         if (timesW)
             out += ModuleLoadUnits;
-        ModulePiece(ModuleCall);
+        Piece(ModuleCall);
         if (core.pages)
             out += ModulePageBack;
         out += '\n';
     }
 
     /// The label exported, the counters declared and the code section opened.
-    void ModuleSections(const std::vector<std::string>& counters)
+    void ModuleSections(const ModuleForm& module, const std::vector<std::string>& counters)
     {
-        ModulePiece(ModuleGlobal);
+        Piece(module.declarations, module.dataSection[core.index]);
         for (const std::string& name : counters)
-            fmt::format_to(std::back_inserter(out), fmt::runtime(ModuleCounter),
+            fmt::format_to(std::back_inserter(out), fmt::runtime(module.counter),
                            fmt::arg("counter", name));
-        ModulePiece(ModuleCode);
+        Piece(module.code, module.codeSection[core.index]);
     }
 
-    void ModulePiece(std::string_view text)
+    /// A text of the module's frame: {label}, {section} and the call's target {tb}{label}{ta}.
+    void Piece(std::string_view text, std::string_view section = {})
     {
         fmt::format_to(std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
-                       fmt::arg("section", core.dataSection));
+                       fmt::arg("section", section), fmt::arg("tb", spelling.target.before),
+                       fmt::arg("ta", spelling.target.after));
     }
 
     void Label()
     {
         out += label;
+        out += spelling.labelEnd;
         out += '\n';
+    }
+
+    /// Counter `level` (1 to 3) as a file-register operand.
+    std::string Register(int level) const
+    {
+        return spelling.fileRegister.Around(std::string(counter) + static_cast<char>('0' + level));
     }
 
     /// One of the unit loop's texts.
     void Unit(std::string_view text)
     {
-        fmt::format_to(std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
-                       fmt::arg("units", UnitsCounterName(counter)), fmt::arg("mw", operands.mw),
-                       fmt::arg("df", operands.df), fmt::arg("jump", core.jump),
-                       fmt::arg("two", clears ? ClearingTwoCycles : core.twoCycles),
-                       fmt::arg("l1", layout.labelIndent[0]));
+        fmt::format_to(
+            std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
+            fmt::arg("ru", spelling.fileRegister.Around(UnitsCounterName(counter))),
+            fmt::arg("mw", spelling.mw), fmt::arg("df", spelling.df), fmt::arg("jump", core.jump),
+            fmt::arg("two", clears ? ClearingTwoCycles : spelling.twoCycles),
+            fmt::arg("l1", layout.labelIndent[0]), fmt::arg("e", spelling.labelEnd),
+            fmt::arg("tb", spelling.target.before), fmt::arg("ta", spelling.target.after));
     }
 
     void LoopBlock(const DelayPlan& plan)
     {
-        fmt::format_to(std::back_inserter(out),
-                       fmt::runtime(plan.Levels == 3 ? ThreeLevelBlock : TwoLevelBlock),
-                       fmt::arg("label", label), fmt::arg("counter", counter),
-                       fmt::arg("outer", plan.OuterCount), fmt::arg("middle", plan.MiddleCount),
-                       fmt::arg("inner", plan.InnerCount), fmt::arg("jump", core.jump),
-                       fmt::arg("mw", operands.mw), fmt::arg("df", operands.df),
-                       fmt::arg("df3", operands.df3), fmt::arg("l1", layout.labelIndent[0]),
-                       fmt::arg("l2", layout.labelIndent[1]), fmt::arg("l3", layout.labelIndent[2]),
-                       fmt::arg("c3", PassClear(clears, 3)), fmt::arg("c4", PassClear(clears, 4)));
+        fmt::format_to(
+            std::back_inserter(out),
+            fmt::runtime(plan.Levels == 3 ? ThreeLevelBlock : TwoLevelBlock),
+            fmt::arg("label", label), fmt::arg("r1", Register(1)), fmt::arg("r2", Register(2)),
+            fmt::arg("r3", Register(3)), fmt::arg("outer", spelling.Number(plan.OuterCount)),
+            fmt::arg("middle", spelling.Number(plan.MiddleCount)),
+            fmt::arg("inner", spelling.Number(plan.InnerCount)), fmt::arg("jump", core.jump),
+            fmt::arg("mw", spelling.mw), fmt::arg("df", spelling.df), fmt::arg("df3", spelling.df3),
+            fmt::arg("l1", layout.labelIndent[0]), fmt::arg("l2", layout.labelIndent[1]),
+            fmt::arg("l3", layout.labelIndent[2]), fmt::arg("e", spelling.labelEnd),
+            fmt::arg("tb", spelling.target.before), fmt::arg("ta", spelling.target.after),
+            fmt::arg("c3", PassClear(clears, 3)), fmt::arg("c4", PassClear(clears, 4)));
     }
 
     void Loop(const FillerLoop& loop, int count = 0)
     {
         fmt::format_to(std::back_inserter(out), fmt::runtime(loop.text), fmt::arg("label", label),
-                       fmt::arg("counter", counter), fmt::arg("count", count),
-                       fmt::arg("jump", core.jump), fmt::arg("mw", operands.mw),
-                       fmt::arg("df", operands.df), fmt::arg("l1", layout.labelIndent[0]),
-                       fmt::arg("l2", layout.labelIndent[1]), fmt::arg("a", padLabels + 1),
+                       fmt::arg("r1", Register(1)), fmt::arg("r2", Register(2)),
+                       fmt::arg("count", spelling.Number(count)), fmt::arg("jump", core.jump),
+                       fmt::arg("mw", spelling.mw), fmt::arg("df", spelling.df),
+                       fmt::arg("l1", layout.labelIndent[0]), fmt::arg("l2", layout.labelIndent[1]),
+                       fmt::arg("e", spelling.labelEnd), fmt::arg("tb", spelling.target.before),
+                       fmt::arg("ta", spelling.target.after), fmt::arg("a", padLabels + 1),
                        fmt::arg("b", padLabels + 2), fmt::arg("c2", PassClear(clears, 2)),
                        fmt::arg("c3", PassClear(clears, 3)));
         padLabels += loop.labels;
@@ -363,7 +486,7 @@ struct Writer
             Loop(FreeLoop);
         if (filler.countedLoop > 0)
             Loop(CountedLoop, filler.countedLoop);
-        const std::string twoCycles = fmt::format("\t{}\n", core.twoCycles);
+        const std::string twoCycles = fmt::format("\t{}\n", spelling.twoCycles);
         out.reserve(out.size() + static_cast<std::size_t>(filler.twoCycles) * twoCycles.size() +
                     64);
         if (filler.clearsWatchdog)
@@ -476,7 +599,8 @@ Span FillerSpan(const FillerPlan& filler)
 
 std::string_view RoutineFileExtension(const RoutineFormat& format)
 {
-    return LayoutOf(format.syntax).module ? ".asm" : ".inc";
+    const ModuleForm* module = LayoutOf(format.syntax).module;
+    return module ? module->extension : ".inc";
 }
 
 std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
@@ -512,12 +636,12 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
     out.reserve(512 + 16 * (label.size() + counter.size()));
     const LayoutForm& layout = LayoutOf(format.syntax);
     const CoreForm& core = CoreOf(format.core);
-    Writer writer{out, label, counter, layout, core, OperandsOf(layout, core), plan.ClearsWatchdog};
+    Writer writer{out, label, counter, layout, core, SpellingOf(layout, core), plan.ClearsWatchdog};
     writer.Header(plan, delay, format);
     if (layout.module)
     {
-        writer.ModuleCallComment(format.timesW);
-        writer.ModuleSections(RoutineCounters(plan, counter, format));
+        writer.ModuleCallComment(*layout.module, format.timesW);
+        writer.ModuleSections(*layout.module, RoutineCounters(plan, counter, format));
     }
     else
         out += '\n';

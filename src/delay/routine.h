@@ -23,6 +23,11 @@ enum class RoutineSyntax
     /// GLOBAL, its counters declared in the core's data section, a code section, END. No
     /// processor: one module serves every part of its core.
     Module,
+    /// A module of its own for MPLAB X's assembler pic-as (MPLAB XC8 PIC Assembler): the module's
+    /// instructions with labels ending in ":", plain decimal numbers, every file register masked
+    /// with BANKMASK (and every jump target with PAGEMASK where the core has pages), the counters
+    /// reserved with DS in a data psect of <xc.inc> and the code in a psect named after the label.
+    PicAs,
 };
 
 /// The 8-bit PIC core the routine is written for. The instruction cycle is four clocks on each,
@@ -63,8 +68,10 @@ inline constexpr std::int64_t MaxWatchdogBound = 16;
 /// labels (the label, or the label followed by "_" and a word).
 std::string UnitsCounterName(std::string_view counter);
 
-/// The file name extension of the routine's text: ".asm" for a module, which is assembled on its
-/// own, ".inc" for the others, which a program includes.
+/// The file name extension of the routine's text: ".asm" for a gpasm module, which is assembled on
+/// its own, ".S" for a pic-as module, which includes <xc.inc> and so must pass pic-as's
+/// preprocessor (it runs only on files ending in ".S"), ".inc" for the others, which a program
+/// includes.
 std::string_view RoutineFileExtension(const RoutineFormat& format);
 
 /// The counters the routine uses, in the order a module declares them: the loop counters (the

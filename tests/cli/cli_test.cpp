@@ -204,7 +204,7 @@ TEST(KavrinCli, HelpAndVersionGoToStdout)
     const RunResult help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* shown :
-         {"--count-call-return", "--syntax {classic,gputils,module}=classic",
+         {"--count-call-return", "--syntax {classic,gputils,module,pic-as}=classic",
           "--filler {goto,loop}=goto", "--core {baseline,midrange,pic18}=midrange", "--times-w",
           "CNTW", "--watchdog", "--unit {us,ms,s,cycles}=ms", "3  the output could not be written"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;

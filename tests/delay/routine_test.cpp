@@ -185,6 +185,7 @@ TEST(WriteDelayRoutine, NamesAreInsertedVerbatimWhateverTheirLength)
 TEST(WriteDelayRoutine, ModuleIsAnAsmFileDeclaringTheCountersItUses)
 {
     EXPECT_EQ(RoutineFileExtension({RoutineSyntax::Module}), ".asm");
+    EXPECT_EQ(RoutineFileExtension({RoutineSyntax::PicAs}), ".S");
     EXPECT_EQ(RoutineFileExtension({RoutineSyntax::Gputils}), ".inc");
     EXPECT_EQ(RoutineFileExtension({}), ".inc");
     const struct
@@ -236,6 +237,7 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
     constexpr auto Classic = RoutineSyntax::Classic;
     constexpr auto Gputils = RoutineSyntax::Gputils;
     constexpr auto Module = RoutineSyntax::Module;
+    constexpr auto PicAs = RoutineSyntax::PicAs;
     constexpr auto Goto = FillerKind::Goto;
     constexpr auto Loop = FillerKind::Loop;
     const char* const twoLevelHead = "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
@@ -559,6 +561,47 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
          "\tDECFSZ\tCNT2,1\n"
          "\tGOTO\tWAIT_LOOP1\n"
          "\tgoto\t$+1\n"
+         "\tnop\n"
+         "\tRETLW\t0\n"
+         "\n"
+         "\tEND"},
+        // pic-as: the module's instructions in psects, labels with colons, decimal numbers, the
+        // bank and page bits masked; a called baseline routine in class ENTRY.
+        {3.2768,
+         10,
+         true,
+         {PicAs, Goto, PicCore::Baseline},
+         "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
+         "; A module for pic-as (MPLAB X), for every part of its core: pic-as -mcpu=PART -c "
+         "FILE.S\n"
+         "; A program calls it so (PAGESEL where the part has more than one page of program "
+         "memory):\n"
+         ";\tGLOBAL\tWAIT\n"
+         ";\tPAGESEL\tWAIT\n"
+         ";\tCALL\tPAGEMASK(WAIT)\n"
+         ";\tPAGESEL\t$\n"
+         "\n"
+         "#include <xc.inc>\n"
+         "\n"
+         "\tGLOBAL\tWAIT\n"
+         "\n"
+         "\tPSECT\tudata_shr\n"
+         "CNT1:\tDS\t1\n"
+         "CNT2:\tDS\t1\n"
+         "\n"
+         "\tPSECT\tWAIT,class=ENTRY,delta=2\n"
+         "WAIT:\n"
+         "\tMOVLW\t93\n"
+         "\tMOVWF\tBANKMASK(CNT2)\n"
+         "WAIT_LOOP1:\n"
+         "\t\tMOVLW\t28\n"
+         "\t\tMOVWF\tBANKMASK(CNT1)\n"
+         "WAIT_LOOP2:\n"
+         "\t\t\tDECFSZ\tBANKMASK(CNT1),f\n"
+         "\t\tGOTO\tPAGEMASK(WAIT_LOOP2)\n"
+         "\tDECFSZ\tBANKMASK(CNT2),f\n"
+         "\tGOTO\tPAGEMASK(WAIT_LOOP1)\n"
+         "\tgoto\tPAGEMASK($+1)\n"
          "\tnop\n"
          "\tRETLW\t0\n"
          "\n"

@@ -10,6 +10,13 @@ RAM every bank reaches (the shared bank, the access bank; the 10F200's only bank
 stopping at those addresses, must count N + 4 cycles for each call (N with CALL and RETURN
 counted; W x N + 4 or W x N for a module that waits W units). Two rows clear the watchdog.
 
+Each row runs again with the pic-as modules (--syntax pic-as), which no assembler here reads:
+`from_pic_as` reads each by the rules of Microchip's "MPLAB XC8 PIC Assembler User's Guide" and
+writes the gpasm module it stands for (psect -> section, DS -> RES, numbers -> D'..', colons and
+the masks dropped), which must be the module's text for the same input, instruction by
+instruction; then it is linked and timed like the module. Before the programs, the pic-as texts
+of every case of gpsim_timing.py with each filler on each part are read the same way.
+
 Usage: gpsim_modules.py KAVRIN_CLI [--gpasm PATH] [--gplink PATH] [--gpsim PATH] [--jobs N]
 """
 
@@ -78,7 +85,82 @@ ROWS = [
     ((named(WATCHDOG_CASES[5][0], "Delay_3s"), None),
      (named(WATCHDOG_CASES[11][0], "PAUSE"), 255)),
 ]
-RUNS = [(part, row) for part in (PIC10F200, PIC16F628A, PIC16F1823, PIC18F452) for row in ROWS]
+RUNS = [(part, row, layout) for layout in ("module", "pic-as")
+        for part in (PIC10F200, PIC16F628A, PIC16F1823, PIC18F452) for row in ROWS]
+
+# The pic-as forms per core (User's Guide 5.2 "Assembler-provided Psects": udata_shr for
+# baseline and midrange, udata_acs for PIC18, once <xc.inc> is included; 4.9.4x "Psect
+# Directive", "Delta Flag" and "Reloc Flag": code on baseline and midrange has two bytes an
+# address, delta=2, and on PIC18 is word aligned, reloc=2; 5.3.1 "Program Memory Classes": a
+# baseline routine that is called sits in class ENTRY) and the gpasm sections they stand for.
+PIC_AS_DATA = {"baseline": ("udata_shr", "UDATA"), "midrange": ("udata_shr", "UDATA_SHR"),
+               "pic18": ("udata_acs", "UDATA_ACS")}
+PIC_AS_CODE = {"baseline": "class=ENTRY,delta=2", "midrange": "class=CODE,delta=2",
+               "pic18": "class=CODE,reloc=2"}
+IDENTIFIER = r"[A-Za-z_?][A-Za-z0-9_?$]*"  # 4.6 "Identifiers"
+
+
+def from_pic_as(text: str, core: str, label: str) -> str:
+    """The gpasm module a pic-as text stands for, from its GLOBAL on; a line that breaks the
+    User's Guide's rules fails."""
+    def fail(line: str, rule: str) -> Failure:
+        return Failure(f"pic-as text of {label}: {rule}: {line!r}")
+
+    # 3.3 "Include Files": <xc.inc> is read by the preprocessor, which would take a quote in a
+    # comment for the start of a character constant; no PROCESSOR: the part comes from -mcpu.
+    if "#include <xc.inc>\n" not in text or re.search(r"['\"]|^\s*processor\b", text, re.I | re.M):
+        raise fail(text[:80], "no <xc.inc>, a quote, or a PROCESSOR")
+    access = ",c" if core == "pic18" else ""  # 4.1.1 "Destination And Access Operands"
+    paged = core != "pic18"  # 4.1.2 "Bank And Page Selection", "Address Masking"
+    out, psect = [], None
+    for line in text.split("\n"):
+        if not line or line.startswith(";") or line == "#include <xc.inc>":
+            if not line and out:
+                out.append(line)
+        elif line in (f"\tGLOBAL\t{label}", "\tEND"):  # 4.9 "Global Directive", "End Directive"
+            out.append(line)
+        elif line == f"\tPSECT\t{PIC_AS_DATA[core][0]}":
+            psect = "data"
+            out.append(f"{label}_DATA\t{PIC_AS_DATA[core][1]}")
+        elif line == f"\tPSECT\t{label},{PIC_AS_CODE[core]}":
+            psect = "code"
+            out.append(f"{label}_CODE\tCODE")
+        elif psect == "data" and re.fullmatch(IDENTIFIER + r":\tDS\t1", line):  # "Ds Directive"
+            out.append(line.replace(":\tDS\t", "\tRES\t"))
+        elif psect == "code" and re.fullmatch(IDENTIFIER + ":", line):  # 3.2 "Labels": a colon
+            out.append(line[:-1])
+        elif psect == "code" and line.startswith("\t"):
+            out.append(gpasm_instruction(line, access, paged, fail))
+        else:
+            raise fail(line, "not a line of a pic-as module")
+    return "\n".join(out).lstrip("\n")
+
+
+def gpasm_instruction(line: str, access: str, paged: bool, fail) -> str:
+    """One pic-as instruction in gpasm's spelling."""
+    body = line.lstrip("\t")
+    indent = line[:len(line) - len(body)]
+    mnemonic, _, operand = body.partition("\t")
+    register = r"BANKMASK\((" + IDENTIFIER + r")\)"  # "Address Masking"
+    if mnemonic in ("MOVWF", "DECFSZ"):
+        match = re.fullmatch(register + (",f" if mnemonic == "DECFSZ" else "") + access, operand)
+        if not match:
+            raise fail(line, "a file register not masked, or its destination or access unnamed")
+        operand = match.group(1) + (",1" if mnemonic == "DECFSZ" else "") + (",0" if access else "")
+    elif mnemonic == "MOVLW":
+        if not re.fullmatch(r"[1-9][0-9]*", operand):  # 4.5.1 "Numeric Constants": radix 10
+            raise fail(line, "not a decimal number")
+        operand = f"D'{operand}'"
+    elif mnemonic in ("GOTO", "goto") and paged:  # page bits masked from an absolute target
+        match = re.fullmatch(r"PAGEMASK\((" + IDENTIFIER + r"|\$\+1)\)", operand)
+        if not match:
+            raise fail(line, "a jump's target not masked")
+        operand = match.group(1)
+    elif not (mnemonic in ("BRA", "bra") and not paged or mnemonic in ("nop", "CLRWDT", "RETURN")
+              or line == "\tRETLW\t0"):
+        raise fail(line, "an instruction the module does not write")
+    return "\t".join(filter(None, (indent + mnemonic, operand)))
+
 
 LINKER_NOTE = re.compile(r'message: Using default linker script "[^"]+\.lkr"\.')
 
@@ -120,6 +202,33 @@ def check_module(case: Case, module: str, gputils: str) -> None:
         raise Failure(f"{case.label}: the module's code is not the gputils text")
 
 
+def module_text(sim: Simulator, part: Part, case: Case, layout: str) -> str:
+    """The gpasm module of `case`: kavrin-cli's module, or its pic-as text read back, which must
+    be the module's own from its GLOBAL on."""
+    module = sim.kavrin(part, case, "--syntax", "module")
+    if layout == "module":
+        return module
+    read = from_pic_as(sim.kavrin(part, case, "--syntax", "pic-as"), part.core, case.label)
+    if read != module[module.index("\tGLOBAL\t"):]:
+        raise Failure(f"{case.label}: the pic-as text is not the module's instruction by "
+                      "instruction")
+    return "; read from pic-as\n" + read
+
+
+def read_every_pic_as(sim: Simulator) -> List[str]:
+    """Every case of gpsim_timing.py with each filler on each part, in pic-as: the failures."""
+    cases = CORE_CASES + TIMES_W_CASES + [case for case, _ in WATCHDOG_CASES]
+    failures = []
+    for part in (PIC10F200, PIC16F628A, PIC18F452):
+        for case in cases:
+            for filler in ("goto", "loop"):
+                try:
+                    module_text(sim, part, dataclasses.replace(case, filler=filler), "pic-as")
+                except Failure as error:
+                    failures.append(f"{part.name} {case.what} {filler}: {error}")
+    return failures
+
+
 def quiet(args, cwd: Path, allowed: Optional[re.Pattern] = None) -> None:
     """Runs an assembler or the linker, which must succeed and print nothing but `allowed`."""
     result = run(args, cwd=cwd, timeout=60)
@@ -132,7 +241,7 @@ class Linker:
     def __init__(self, sim: Simulator, gplink: str):
         self.sim, self.gplink = sim, gplink
 
-    def build(self, folder: Path, part: Part, row) -> Tuple[Path, dict, dict, list]:
+    def build(self, folder: Path, part: Part, row, layout: str) -> Tuple[Path, dict, dict, list]:
         """The modules and the main module assembled and linked: the code file, the map's
         sections and symbols, and the two plans."""
         folder.mkdir()
@@ -140,7 +249,7 @@ class Linker:
         plans = []
         for index, (case, _) in enumerate(row):
             plan = self.sim.check_plan(part, case)
-            module = self.sim.kavrin(part, case, "--syntax", "module")
+            module = module_text(self.sim, part, case, layout)
             check_module(case, module, self.sim.kavrin(part, case, "--syntax", "gputils"))
             name = f"delay{index + 1}.asm"
             (folder / name).write_text(module + "\n", encoding="utf-8")
@@ -202,12 +311,13 @@ def check_sections(part: Part, row, sections: dict, plans: list, calls: List[Cal
         taken |= cells
 
 
-def run_program(linker: Linker, workdir: Path, index: int, part: Part, row) -> Tuple[List[Call],
+def run_program(linker: Linker, workdir: Path, index: int, part: Part, row,
+                layout: str) -> Tuple[List[Call],
                                                                                    str]:
     calls = [Call(), Call()]
     try:
         folder = workdir / f"program{index:02d}"
-        _, sections, symbols, plans = linker.build(folder, part, row)
+        _, sections, symbols, plans = linker.build(folder, part, row, layout)
         check_sections(part, row, sections, plans, calls)
         wanted = [expected_cycles(case, w) for case, w in row]
         stops = linker.measure(folder, symbols, sum(wanted) + 1000)
@@ -233,25 +343,27 @@ def main() -> int:
     with tempfile.TemporaryDirectory(prefix="kavrin-link-") as workdir:
         sim = Simulator(options.cli, options.gpasm, options.gpsim, Path(workdir))
         linker = Linker(sim, options.gplink)
+        unread = read_every_pic_as(sim)
         with ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
             results = list(pool.map(
                 lambda i: run_program(linker, Path(workdir), i, *RUNS[i]), range(len(RUNS))))
 
-    print(f"{'part':<7} {'module':<12} {'filler':<6} {'MHz':>6} {'ms':>8} {'ticked':>6} "
+    print("\n".join(unread) or "every pic-as text read by the User's Guide's rules as its module")
+    print(f"{'part':<7} {'layout':<7} {'module':<12} {'filler':<6} {'MHz':>6} {'ms':>8} {'ticked':>6} "
           f"{'N':>8} {'W':>3} {'words':>5} {'counters':>8} {'expected':>9} {'measured':>9}")
     failures = 0
-    for (part, row), (calls, verdict) in zip(RUNS, results):
+    for (part, row, layout), (calls, verdict) in zip(RUNS, results):
         failures += verdict != "ok"
         for (case, w), call, last in zip(row, calls, (False, True)):
             shown = "-" if call.measured is None else str(call.measured)
-            print(f"{part.name:<7} {case.label:<12} {case.filler or 'goto':<6} "
+            print(f"{part.name:<7} {layout:<7} {case.label:<12} {case.filler or 'goto':<6} "
                   f"{case.frequency:>6} {case.delay:>8} {'yes' if case.ticked else 'no':>6} "
                   f"{case.cycles:>8} {'-' if w is None else w:>3} {call.words:>5} "
                   f"{call.data:>8} {expected_cycles(case, w):>9} {shown:>9}"
                   + (f"  {verdict}" if last else ""))
     print(f"{len(RUNS) - failures} of {len(RUNS)} linked programs passed "
           f"in {time.monotonic() - started:.1f} s")
-    return 1 if failures else 0
+    return 1 if failures or unread else 0
 
 
 if __name__ == "__main__":
