@@ -2,37 +2,60 @@
 
 #include <algorithm>
 
+#include "shape.h"
+
 namespace kavrin
 {
 namespace
 {
 constexpr int MaxCount = 255;
 
-/// Cycles and instructions of the pieces (midrange timing; the other cores keep it), plain and
-/// with a CLRWDT at the start of every countdown pass.
+/// Cycles and instructions of the loop pieces, from their instructions (midrange timing; the
+/// other cores keep it), plain or clearing the watchdog. The loops' cycles grow by a pass per
+/// count: base + pass x count.
 struct PieceCosts
 {
-    std::int32_t countdownPass;  ///< one pass of DECFSZ and the jump back (CLRWDT too)
-    std::int32_t freeLoopCycles; ///< 255 passes and the last one, which skips
+    std::int32_t countedPass;
+    std::int32_t countedBase;
+    std::int32_t freeLoopCycles;
+    std::int32_t nestedPass;
+    std::int32_t nestedBase;
     std::int32_t freeLoopWords;
     std::int32_t countedLoopWords;
     std::int32_t nestedLoopWords;
+    std::int32_t jumpWords;
+    std::int32_t nopWords;
+    std::int32_t clearWords;
 
-    constexpr std::int32_t CountedLoopCycles(int count) const { return countdownPass * count + 1; }
-    /// One pass of the nested loop: a full countdown of counter 1, then DECFSZ and the jump back.
-    constexpr std::int32_t NestedPassCycles() const { return freeLoopCycles + 3; }
-    constexpr std::int32_t NestedLoopCycles(int count) const
-    {
-        return NestedPassCycles() * count + 1;
-    }
+    std::int32_t CountedLoopCycles(int count) const { return countedBase + countedPass * count; }
+    std::int32_t NestedLoopCycles(int count) const { return nestedBase + nestedPass * count; }
 };
 
-constexpr PieceCosts PlainPieces{3, 767, 2, 4, 6};
-constexpr PieceCosts ClearingPieces{4, 1023, 3, 5, 7};
-
-constexpr const PieceCosts& PiecesOf(bool clearsWatchdog)
+PieceCosts CostsOf(bool clears)
 {
-    return clearsWatchdog ? ClearingPieces : PlainPieces;
+    const auto cycles = [clears](const shape::Block& block, int count) {
+        return static_cast<std::int32_t>(SpanOf(block, {0, 0, 0, count}, clears).length);
+    };
+    PieceCosts costs{};
+    costs.countedPass = cycles(shape::CountedLoop, 2) - cycles(shape::CountedLoop, 1);
+    costs.countedBase = cycles(shape::CountedLoop, 1) - costs.countedPass;
+    costs.freeLoopCycles = cycles(shape::FreeLoop, 0);
+    costs.nestedPass = cycles(shape::NestedLoop, 2) - cycles(shape::NestedLoop, 1);
+    costs.nestedBase = cycles(shape::NestedLoop, 1) - costs.nestedPass;
+    costs.freeLoopWords = Words(shape::FreeLoop, clears);
+    costs.countedLoopWords = Words(shape::CountedLoop, clears);
+    costs.nestedLoopWords = Words(shape::NestedLoop, clears);
+    costs.jumpWords = Words(shape::JumpFiller, clears);
+    costs.nopWords = Words(shape::NopFiller, clears);
+    costs.clearWords = Words(shape::ClearFiller, clears);
+    return costs;
+}
+
+const PieceCosts& PiecesOf(bool clearsWatchdog)
+{
+    static const PieceCosts plain = CostsOf(false);
+    static const PieceCosts clearing = CostsOf(true);
+    return clearsWatchdog ? clearing : plain;
 }
 
 // How many free loops, and nested counts below the largest that fits, are tried: each one more
@@ -69,23 +92,22 @@ FillerPlan Jumps(std::int32_t cycles, bool clearsWatchdog)
     return clearsWatchdog ? ClearingJumps(cycles) : GotoFiller(cycles);
 }
 
-// The loop filler's planners take the kind of filler as a template argument, so that each keeps
-// its costs as constants.
+// The loop filler's planners take the kind of filler as a template argument.
 
 template <bool Clears> std::int32_t WordsOf(const FillerPlan& plan)
 {
-    constexpr PieceCosts costs = PiecesOf(Clears);
+    const PieceCosts& costs = PiecesOf(Clears);
     return (plan.nestedCount > 0 ? costs.nestedLoopWords : 0) +
            plan.freeLoops * costs.freeLoopWords +
-           (plan.countedLoop > 0 ? costs.countedLoopWords : 0) + plan.twoCycles +
-           (plan.oneCycle ? 1 : 0) + plan.clears;
+           (plan.countedLoop > 0 ? costs.countedLoopWords : 0) + plan.twoCycles * costs.jumpWords +
+           (plan.oneCycle ? costs.nopWords : 0) + plan.clears * costs.clearWords;
 }
 
 // Free loops, at most one counted loop, then jumps. A larger count never leaves more jumps, so
 // the counted loop takes the largest count that fits.
 template <bool Clears> FillerPlan RestFiller(std::int32_t cycles)
 {
-    constexpr PieceCosts costs = PiecesOf(Clears);
+    const PieceCosts& costs = PiecesOf(Clears);
     FillerPlan best = Jumps(cycles, Clears);
     for (int freeLoops = 0; freeLoops <= Alternatives && freeLoops * costs.freeLoopCycles <= cycles;
          ++freeLoops)
@@ -95,7 +117,7 @@ template <bool Clears> FillerPlan RestFiller(std::int32_t cycles)
         jumps.freeLoops = freeLoops;
         if (WordsOf<Clears>(jumps) < WordsOf<Clears>(best))
             best = jumps;
-        const int count = std::min(MaxCount, (rest - 1) / costs.countdownPass);
+        const int count = std::min(MaxCount, (rest - costs.countedBase) / costs.countedPass);
         if (count < 1)
             continue;
         FillerPlan counted = Jumps(rest - costs.CountedLoopCycles(count), Clears);
@@ -109,10 +131,11 @@ template <bool Clears> FillerPlan RestFiller(std::int32_t cycles)
 
 template <bool Clears> FillerPlan LoopFiller(std::int32_t cycles)
 {
-    constexpr PieceCosts costs = PiecesOf(Clears);
+    const PieceCosts& costs = PiecesOf(Clears);
     FillerPlan best = RestFiller<Clears>(cycles);
-    const int largest =
-        cycles > 0 ? std::min(MaxCount, (cycles - 1) / costs.NestedPassCycles()) : 0;
+    const int largest = cycles >= costs.nestedBase
+                            ? std::min(MaxCount, (cycles - costs.nestedBase) / costs.nestedPass)
+                            : 0;
     for (int count = largest; count >= 1 && count >= largest - Alternatives; --count)
     {
         FillerPlan plan = RestFiller<Clears>(cycles - costs.NestedLoopCycles(count));

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "extended.h"
+#include "shape.h"
 
 namespace kavrin
 {
@@ -224,97 +225,6 @@ const UnitForm& UnitOf(DelayUnit unit)
     return Units[static_cast<int>(unit)];
 }
 
-constexpr std::string_view NopFiller = "\tnop\n";      // one cycle
-constexpr std::string_view ClearFiller = "\tCLRWDT\n"; // one cycle, clears the watchdog
-
-/// {cN}: the CLRWDT that starts each pass of an innermost countdown in a routine that clears
-/// the watchdog, indented by N tabs like the DECFSZ after it; nothing otherwise.
-std::string_view PassClear(bool clears, int tabs)
-{
-    constexpr std::string_view Indented = "\t\t\t\tCLRWDT\n";
-    return clears ? Indented.substr(static_cast<std::size_t>(4 - tabs)) : std::string_view();
-}
-
-// The loop blocks, after the routine's label.
-constexpr std::string_view TwoLevelBlock = "\tMOVLW\t{outer}\n"
-                                           "\tMOVWF\t{r2}{mw}\n"
-                                           "{l1}{label}_LOOP1{e}\n"
-                                           "\t\tMOVLW\t{inner}\n"
-                                           "\t\tMOVWF\t{r1}{mw}\n"
-                                           "{l2}{label}_LOOP2{e}\n"
-                                           "{c3}"
-                                           "\t\t\tDECFSZ\t{r1}{df}\n"
-                                           "\t\t{jump}\t{tb}{label}_LOOP2{ta}\n"
-                                           "\tDECFSZ\t{r2}{df}\n"
-                                           "\t{jump}\t{tb}{label}_LOOP1{ta}\n";
-
-constexpr std::string_view ThreeLevelBlock = "\tMOVLW\t{outer}\n"
-                                             "\tMOVWF\t{r3}{mw}\n"
-                                             "{l1}{label}_LOOP1{e}\n"
-                                             "\t\tMOVLW\t{middle}\n"
-                                             "\t\tMOVWF\t{r2}{mw}\n"
-                                             "{l2}{label}_LOOP2{e}\n"
-                                             "\t\t\tMOVLW\t{inner}\n"
-                                             "\t\t\tMOVWF\t{r1}{mw}\n"
-                                             "{l3}{label}_LOOP3{e}\n"
-                                             "{c4}"
-                                             "\t\t\t\tDECFSZ\t{r1}{df}\n"
-                                             "\t\t\t{jump}\t{tb}{label}_LOOP3{ta}\n"
-                                             "\t\tDECFSZ\t{r2}{df}\n"
-                                             "\t\t{jump}\t{tb}{label}_LOOP2{ta}\n"
-                                             "\tDECFSZ\t{r3}{df3}\n"
-                                             "\t{jump}\t{tb}{label}_LOOP1{ta}\n";
-
-// The filler's loops, laid out like the loop block. {a} and {b} number their labels
-// ("WAIT_PAD1", ...), which never meet the loop block's "_LOOP" labels.
-struct FillerLoop
-{
-    std::string_view text;
-    int labels;
-};
-
-// Counter 2 loaded, counter 1 counting 256 passes from zero on each of its passes.
-constexpr FillerLoop NestedLoop{"\tMOVLW\t{count}\n"
-                                "\tMOVWF\t{r2}{mw}\n"
-                                "{l1}{label}_PAD{a}{e}\n"
-                                "{l2}{label}_PAD{b}{e}\n"
-                                "{c3}"
-                                "\t\t\tDECFSZ\t{r1}{df}\n"
-                                "\t\t{jump}\t{tb}{label}_PAD{b}{ta}\n"
-                                "\tDECFSZ\t{r2}{df}\n"
-                                "\t{jump}\t{tb}{label}_PAD{a}{ta}\n",
-                                2};
-
-// Counter 1 counting 256 passes from zero.
-constexpr FillerLoop FreeLoop{"{l1}{label}_PAD{a}{e}\n"
-                              "{c2}"
-                              "\t\tDECFSZ\t{r1}{df}\n"
-                              "\t{jump}\t{tb}{label}_PAD{a}{ta}\n",
-                              1};
-
-constexpr FillerLoop CountedLoop{"\tMOVLW\t{count}\n"
-                                 "\tMOVWF\t{r1}{mw}\n"
-                                 "{l1}{label}_PAD{a}{e}\n"
-                                 "{c2}"
-                                 "\t\tDECFSZ\t{r1}{df}\n"
-                                 "\t{jump}\t{tb}{label}_PAD{a}{ta}\n",
-                                 1};
-
-// The unit loop of a routine that waits W units: the count from W, one body per unit.
-constexpr std::string_view UnitLoopHead = "\tMOVWF\t{ru}{mw}\n"
-                                          "{l1}{label}_UNIT{e}\n";
-constexpr std::string_view UnitLoopEnd = "\tDECFSZ\t{ru}{df}\n"
-                                         "\t{jump}\t{tb}{label}_UNIT{ta}\n";
-// With CALL and RETURN counted, every unit but the last leaves the loop for the tail below.
-constexpr std::string_view UnitLoopEndToTail = "\tDECFSZ\t{ru}{df}\n"
-                                               "\t{jump}\t{tb}{label}_NEXT{ta}\n";
-// In a routine that clears the watchdog the tail's two cycles clear it too.
-constexpr std::string_view ClearingTwoCycles = "CLRWDT\n\tnop";
-constexpr std::string_view UnitTail = "\n"
-                                      "{l1}{label}_NEXT{e}\n"
-                                      "\t{two}\n"
-                                      "\t{jump}\t{tb}{label}_UNIT{ta}";
-
 // A module's comment on how a program calls it, after the module form's head; and its end.
 constexpr std::string_view ModuleCallPaged =
     "; A program calls it so (PAGESEL where the part has more than one page of program memory):\n";
@@ -326,6 +236,32 @@ constexpr std::string_view ModulePageBack = ";\tPAGESEL\t$\n";
 constexpr std::string_view ModuleEnd = "\n"
                                        "\n"
                                        "\tEND";
+
+/// The number of a loop counter (1 to 3).
+int CounterLevel(shape::Register reg)
+{
+    return static_cast<int>(reg) - static_cast<int>(shape::Register::Counter1) + 1;
+}
+
+/// The highest loop counter `block` uses, 0 for none.
+int HighestCounter(const shape::Block& block)
+{
+    int highest = 0;
+    for (const shape::Instruction& instruction : block)
+        if (instruction.reg != shape::Register::None && instruction.reg != shape::Register::Units)
+            highest = std::max(highest, CounterLevel(instruction.reg));
+    return highest;
+}
+
+shape::Counts LoopCounts(const DelayPlan& plan)
+{
+    return {plan.OuterCount, plan.MiddleCount, plan.InnerCount, 0};
+}
+
+shape::Counts FillerCounts(int count)
+{
+    return {0, 0, 0, count};
+}
 
 struct Writer
 {
@@ -430,170 +366,193 @@ struct Writer
         out += '\n';
     }
 
-    /// Counter `level` (1 to 3) as a file-register operand.
-    std::string Register(int level) const
+    std::string RegisterName(shape::Register reg) const
     {
-        return spelling.fileRegister.Around(std::string(counter) + static_cast<char>('0' + level));
+        if (reg == shape::Register::Units)
+            return UnitsCounterName(counter);
+        return std::string(counter) + static_cast<char>('0' + CounterLevel(reg));
     }
 
-    /// One of the unit loop's texts.
-    void Unit(std::string_view text)
+    /// The routine's label followed by the suffix of `mark`.
+    void LabelName(shape::Mark mark)
     {
-        fmt::format_to(
-            std::back_inserter(out), fmt::runtime(text), fmt::arg("label", label),
-            fmt::arg("ru", spelling.fileRegister.Around(UnitsCounterName(counter))),
-            fmt::arg("mw", spelling.mw), fmt::arg("df", spelling.df), fmt::arg("jump", core.jump),
-            fmt::arg("two", clears ? ClearingTwoCycles : spelling.twoCycles),
-            fmt::arg("l1", layout.labelIndent[0]), fmt::arg("e", spelling.labelEnd),
-            fmt::arg("tb", spelling.target.before), fmt::arg("ta", spelling.target.after));
+        using shape::Mark;
+        out += label;
+        switch (mark)
+        {
+        case Mark::Loop1:
+        case Mark::Loop2:
+        case Mark::Loop3:
+            out += "_LOOP";
+            out += static_cast<char>('1' + static_cast<int>(mark) - static_cast<int>(Mark::Loop1));
+            break;
+        case Mark::PadFirst:
+        case Mark::PadSecond:
+            // The filler's labels are numbered through the routine, so its loops never meet.
+            fmt::format_to(std::back_inserter(out), "_PAD{}",
+                           padLabels + (mark == Mark::PadFirst ? 1 : 2));
+            break;
+        case Mark::Unit:
+            out += "_UNIT";
+            break;
+        case Mark::Next:
+            out += "_NEXT";
+            break;
+        case Mark::None:
+            break;
+        }
     }
 
-    void LoopBlock(const DelayPlan& plan)
+    /// One line of a block, in the layout's and the core's spelling.
+    void Line(const shape::Instruction& instruction, const shape::Counts& counts)
     {
-        fmt::format_to(
-            std::back_inserter(out),
-            fmt::runtime(plan.Levels == 3 ? ThreeLevelBlock : TwoLevelBlock),
-            fmt::arg("label", label), fmt::arg("r1", Register(1)), fmt::arg("r2", Register(2)),
-            fmt::arg("r3", Register(3)), fmt::arg("outer", spelling.Number(plan.OuterCount)),
-            fmt::arg("middle", spelling.Number(plan.MiddleCount)),
-            fmt::arg("inner", spelling.Number(plan.InnerCount)), fmt::arg("jump", core.jump),
-            fmt::arg("mw", spelling.mw), fmt::arg("df", spelling.df), fmt::arg("df3", spelling.df3),
-            fmt::arg("l1", layout.labelIndent[0]), fmt::arg("l2", layout.labelIndent[1]),
-            fmt::arg("l3", layout.labelIndent[2]), fmt::arg("e", spelling.labelEnd),
-            fmt::arg("tb", spelling.target.before), fmt::arg("ta", spelling.target.after),
-            fmt::arg("c3", PassClear(clears, 3)), fmt::arg("c4", PassClear(clears, 4)));
+        using shape::Op;
+        switch (instruction.op)
+        {
+        case Op::Label:
+            out += layout.labelIndent[instruction.depth - 1];
+            LabelName(instruction.mark);
+            out += spelling.labelEnd;
+            out += '\n';
+            return;
+        case Op::Return:
+            out += layout.returnIndent;
+            out += core.ret;
+            out += '\n';
+            return;
+        default:
+            break;
+        }
+        out.append(static_cast<std::size_t>(instruction.depth), '\t');
+        switch (instruction.op)
+        {
+        case Op::LoadCount:
+            out += "MOVLW\t";
+            out += spelling.Number(counts.Of(instruction.count));
+            break;
+        case Op::Store:
+            out += "MOVWF\t";
+            out += spelling.fileRegister.Around(RegisterName(instruction.reg));
+            out += spelling.mw;
+            break;
+        case Op::Decrement:
+            out += "DECFSZ\t";
+            out += spelling.fileRegister.Around(RegisterName(instruction.reg));
+            out += instruction.defaultDestination ? spelling.df3 : spelling.df;
+            break;
+        case Op::Jump:
+            out += core.jump;
+            out += '\t';
+            out += spelling.target.before;
+            LabelName(instruction.mark);
+            out += spelling.target.after;
+            break;
+        case Op::TwoCycles:
+            out += spelling.twoCycles;
+            break;
+        case Op::Nop:
+            out += "nop";
+            break;
+        case Op::ClearWatchdog:
+            out += "CLRWDT";
+            break;
+        case Op::Label:
+        case Op::Return:
+            break;
+        }
+        out += '\n';
     }
 
-    void Loop(const FillerLoop& loop, int count = 0)
+    void Block(const shape::Block& block, const shape::Counts& counts = {})
     {
-        fmt::format_to(std::back_inserter(out), fmt::runtime(loop.text), fmt::arg("label", label),
-                       fmt::arg("r1", Register(1)), fmt::arg("r2", Register(2)),
-                       fmt::arg("count", spelling.Number(count)), fmt::arg("jump", core.jump),
-                       fmt::arg("mw", spelling.mw), fmt::arg("df", spelling.df),
-                       fmt::arg("l1", layout.labelIndent[0]), fmt::arg("l2", layout.labelIndent[1]),
-                       fmt::arg("e", spelling.labelEnd), fmt::arg("tb", spelling.target.before),
-                       fmt::arg("ta", spelling.target.after), fmt::arg("a", padLabels + 1),
-                       fmt::arg("b", padLabels + 2), fmt::arg("c2", PassClear(clears, 2)),
-                       fmt::arg("c3", PassClear(clears, 3)));
-        padLabels += loop.labels;
+        int pads = 0;
+        for (const shape::Instruction& instruction : block)
+            if (shape::IsIn(instruction, clears))
+            {
+                Line(instruction, counts);
+                pads += instruction.op == shape::Op::Label &&
+                        (instruction.mark == shape::Mark::PadFirst ||
+                         instruction.mark == shape::Mark::PadSecond);
+            }
+        padLabels += pads;
+    }
+
+    /// `block` `times` times in a row: written once, then copied.
+    void Repeat(const shape::Block& block, std::int32_t times)
+    {
+        if (times <= 0)
+            return;
+        const std::size_t start = out.size();
+        Block(block);
+        const std::string once = out.substr(start);
+        out.reserve(out.size() + once.size() * static_cast<std::size_t>(times - 1) + 64);
+        for (std::int32_t i = 1; i < times; ++i)
+            out += once;
     }
 
     void Filler(const FillerPlan& filler)
     {
         if (filler.nestedCount > 0)
-            Loop(NestedLoop, filler.nestedCount);
+            Block(shape::NestedLoop, FillerCounts(filler.nestedCount));
         for (int i = 0; i < filler.freeLoops; ++i)
-            Loop(FreeLoop);
+            Block(shape::FreeLoop);
         if (filler.countedLoop > 0)
-            Loop(CountedLoop, filler.countedLoop);
-        const std::string twoCycles = fmt::format("\t{}\n", spelling.twoCycles);
-        out.reserve(out.size() + static_cast<std::size_t>(filler.twoCycles) * twoCycles.size() +
-                    64);
+            Block(shape::CountedLoop, FillerCounts(filler.countedLoop));
         if (filler.clearsWatchdog)
         {
             // The jumps in groups, a CLRWDT after each.
             for (std::int32_t clear = 0; clear < filler.clears; ++clear)
             {
-                for (std::int32_t i = 0; i < filler.JumpsBeforeClear(clear); ++i)
-                    out += twoCycles;
-                out += ClearFiller;
+                Repeat(shape::JumpFiller, filler.JumpsBeforeClear(clear));
+                Block(shape::ClearFiller);
             }
             return;
         }
-        for (std::int32_t i = 0; i < filler.twoCycles; ++i)
-            out += twoCycles;
+        Repeat(shape::JumpFiller, filler.twoCycles);
         if (filler.oneCycle)
-            out += NopFiller;
-    }
-
-    void Return()
-    {
-        out += layout.returnIndent;
-        out += core.ret;
+            Block(shape::NopFiller);
     }
 };
 
-// The watchdog's view of the routine: each piece of the text as a span of cycles, and where in it
-// the watchdog is cleared. The pieces mirror the texts above, instruction by instruction.
-struct Span
+/// The filler's spans in the order they are written.
+shape::Span FillerSpan(const FillerPlan& filler)
 {
-    std::int64_t length = 0;
-    bool clears = false;      ///< at least one CLRWDT
-    std::int64_t lead = 0;    ///< from the start to the end of the first CLRWDT
-    std::int64_t longest = 0; ///< between the ends of two CLRWDTs in the span
-    std::int64_t trail = 0;   ///< from the end of the last CLRWDT to the end
-};
-
-Span Cycles(std::int64_t cycles)
-{
-    return {cycles, false, 0, 0, 0};
-}
-
-const Span Clear{1, true, 1, 0, 0};
-
-/// `a`, then `b`.
-Span Then(const Span& a, const Span& b)
-{
-    const std::int64_t length = a.length + b.length;
-    if (!a.clears && !b.clears)
-        return Cycles(length);
-    if (!a.clears)
-        return {length, true, a.length + b.lead, b.longest, b.trail};
-    if (!b.clears)
-        return {length, true, a.lead, a.longest, a.trail + b.length};
-    return {length, true, a.lead, std::max({a.longest, b.longest, a.trail + b.lead}), b.trail};
-}
-
-/// `span` `times` times in a row (1 or more): one join of two shows every run between clears.
-Span Repeat(const Span& span, std::int64_t times)
-{
-    if (times == 1)
-        return span;
-    Span twice = Then(span, span);
-    twice.length = span.length * times;
-    return twice;
-}
-
-/// A countdown of `passes` passes around `body`: each but the last ends in the DECFSZ and the
-/// jump back (3 cycles), the last in the DECFSZ that skips the jump (2).
-Span Countdown(const Span& body, std::int64_t passes)
-{
-    const Span last = Then(body, Cycles(2));
-    return passes == 1 ? last : Then(Repeat(Then(body, Cycles(3)), passes - 1), last);
-}
-
-constexpr std::int64_t LoadCycles = 2;   // MOVLW and MOVWF of a count
-constexpr std::int64_t FullPasses = 256; // a countdown from zero
-
-Span LoopBlockSpan(const DelayPlan& plan)
-{
-    const Span pass = plan.ClearsWatchdog ? Clear : Cycles(0);
-    if (plan.Levels == 0)
-        return Cycles(0);
-    Span inner = Countdown(pass, plan.InnerCount);
-    if (plan.Levels == 3)
-        inner = Countdown(Then(Cycles(LoadCycles), inner), plan.MiddleCount);
-    return Then(Cycles(LoadCycles), Countdown(Then(Cycles(LoadCycles), inner), plan.OuterCount));
-}
-
-Span FillerSpan(const FillerPlan& filler)
-{
-    const Span pass = filler.clearsWatchdog ? Clear : Cycles(0);
-    const Span free = Countdown(pass, FullPasses);
-    Span span = Cycles(0);
+    using shape::Then;
+    const bool clears = filler.clearsWatchdog;
+    shape::Span span;
     if (filler.nestedCount > 0)
-        span = Then(Cycles(LoadCycles), Countdown(free, filler.nestedCount));
-    for (int i = 0; i < filler.freeLoops; ++i)
-        span = Then(span, free);
+        span = SpanOf(shape::NestedLoop, FillerCounts(filler.nestedCount), clears);
+    if (filler.freeLoops > 0)
+        span = Then(span, Repeat(SpanOf(shape::FreeLoop, {}, clears), filler.freeLoops));
     if (filler.countedLoop > 0)
-        span = Then(span, Then(Cycles(LoadCycles), Countdown(pass, filler.countedLoop)));
-    if (filler.clearsWatchdog)
+        span = Then(span, SpanOf(shape::CountedLoop, FillerCounts(filler.countedLoop), clears));
+    const shape::Span jump = SpanOf(shape::JumpFiller, {}, clears);
+    if (clears)
     {
         for (std::int32_t clear = 0; clear < filler.clears; ++clear)
-            span = Then(span, Then(Cycles(2 * filler.JumpsBeforeClear(clear)), Clear));
+        {
+            const std::int32_t jumps = filler.JumpsBeforeClear(clear);
+            if (jumps > 0)
+                span = Then(span, Repeat(jump, jumps));
+            span = Then(span, SpanOf(shape::ClearFiller, {}, clears));
+        }
         return span;
     }
-    return Then(span, Cycles(2 * filler.twoCycles + (filler.oneCycle ? 1 : 0)));
+    if (filler.twoCycles > 0)
+        span = Then(span, Repeat(jump, filler.twoCycles));
+    if (filler.oneCycle)
+        span = Then(span, SpanOf(shape::NopFiller, {}, clears));
+    return span;
+}
+
+/// The loop block of `plan` and its filler, one unit's body with W units.
+shape::Span BodySpan(const DelayPlan& plan, FillerKind kind)
+{
+    const FillerPlan filler = PlanFiller(plan.PadCycles, kind, plan.ClearsWatchdog);
+    if (plan.Levels == 0)
+        return FillerSpan(filler);
+    return Then(SpanOf(shape::LoopBlock(plan.Levels), LoopCounts(plan), plan.ClearsWatchdog),
+                FillerSpan(filler));
 }
 } // namespace
 
@@ -606,13 +565,18 @@ std::string_view RoutineFileExtension(const RoutineFormat& format)
 std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view counter,
                                          const RoutineFormat& format)
 {
-    // The filler's loops count down counter 1, and counter 2 around it, even with no loop block
-    // (a routine that clears the watchdog and has no loop block for the smallest targets).
+    // The filler's loops count down the loop block's counters, even with no loop block (a
+    // routine that clears the watchdog and has no loop block for the smallest targets).
     const FillerPlan filler = PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog);
-    const int fillerLevels =
-        filler.nestedCount > 0 ? 2 : (filler.freeLoops > 0 || filler.countedLoop > 0 ? 1 : 0);
+    int highest = plan.Levels > 0 ? HighestCounter(shape::LoopBlock(plan.Levels)) : 0;
+    if (filler.nestedCount > 0)
+        highest = std::max(highest, HighestCounter(shape::NestedLoop));
+    if (filler.freeLoops > 0)
+        highest = std::max(highest, HighestCounter(shape::FreeLoop));
+    if (filler.countedLoop > 0)
+        highest = std::max(highest, HighestCounter(shape::CountedLoop));
     std::vector<std::string> names;
-    for (int level = 1; level <= std::max(plan.Levels, fillerLevels); ++level)
+    for (int level = 1; level <= highest; ++level)
         names.push_back(std::string(counter) + static_cast<char>('0' + level));
     if (format.timesW)
         names.push_back(UnitsCounterName(counter));
@@ -647,16 +611,17 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
         out += '\n';
     writer.Label();
     if (format.timesW)
-        writer.Unit(UnitLoopHead);
+        writer.Block(shape::UnitLoopHead);
     if (plan.Levels > 0)
-        writer.LoopBlock(plan);
+        writer.Block(shape::LoopBlock(plan.Levels), LoopCounts(plan));
     writer.Filler(PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog));
     const bool tail = format.timesW && plan.CallReturnCounted;
     if (format.timesW)
-        writer.Unit(tail ? UnitLoopEndToTail : UnitLoopEnd);
-    writer.Return();
+        writer.Block(tail ? shape::UnitLoopEndToTail : shape::UnitLoopEnd);
+    writer.Block(shape::ReturnBlock);
     if (tail)
-        writer.Unit(UnitTail);
+        writer.Block(shape::UnitTail);
+    out.pop_back(); // the text ends in its last instruction
     if (layout.module)
         out += ModuleEnd;
     return out;
@@ -664,11 +629,10 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
 
 std::int32_t RoutineWords(const DelayPlan& plan, FillerKind filler)
 {
-    // Each loop level: MOVLW, MOVWF, DECFSZ and the jump back, the innermost's CLRWDT; then the
-    // filler and the return.
-    const std::int32_t clear = plan.ClearsWatchdog && plan.Levels > 0 ? 1 : 0;
-    return 4 * plan.Levels + clear +
-           PlanFiller(plan.PadCycles, filler, plan.ClearsWatchdog).Words() + 1;
+    const bool clears = plan.ClearsWatchdog;
+    const std::int32_t block = plan.Levels > 0 ? Words(shape::LoopBlock(plan.Levels), clears) : 0;
+    return block + PlanFiller(plan.PadCycles, filler, clears).Words() +
+           Words(shape::ReturnBlock, clears);
 }
 
 std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
@@ -676,36 +640,32 @@ std::int32_t RoutineWords(const DelayPlan& plan, const RoutineFormat& format)
     const std::int32_t once = RoutineWords(plan, format.filler);
     if (!format.timesW)
         return once;
-    // MOVWF, the units counter's DECFSZ and jump; the tail's two-cycle word (CLRWDT and nop in
-    // a routine that clears the watchdog) and jump back.
-    const std::int32_t tail = plan.CallReturnCounted ? (plan.ClearsWatchdog ? 3 : 2) : 0;
-    return once + 3 + tail;
+    const bool clears = plan.ClearsWatchdog;
+    if (!plan.CallReturnCounted)
+        return once + Words(shape::UnitLoopHead, clears) + Words(shape::UnitLoopEnd, clears);
+    return once + Words(shape::UnitLoopHead, clears) + Words(shape::UnitLoopEndToTail, clears) +
+           Words(shape::UnitTail, clears);
 }
 
 std::int64_t WatchdogBound(const DelayPlan& plan, const RoutineFormat& format)
 {
-    const Span call = Cycles(2);
-    const Span ret = Cycles(2);
-    const Span body =
-        Then(LoopBlockSpan(plan),
-             FillerSpan(PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog)));
-    Span whole;
+    using shape::Then;
+    const bool clears = plan.ClearsWatchdog;
+    const auto span = [clears](const shape::Block& block) { return SpanOf(block, {}, clears); };
+    const shape::Span call = shape::Cycles(CallReturnCycles / 2);
+    const shape::Span ret = span(shape::ReturnBlock);
+    const shape::Span body = BodySpan(plan, format.filler);
     if (!format.timesW)
-        whole = Then(Then(call, body), ret);
-    else
-    {
-        // Two units show every run between clears that any W has: the entry (the CALL and the
-        // MOVWF) before the first, the way from one unit to the next, and the skip and the return
-        // after the last.
-        const Span entry = Cycles(2 + 1);
-        const Span tail = plan.ClearsWatchdog ? Then(Clear, Cycles(1)) : Cycles(2);
-        const Span next =
-            plan.CallReturnCounted ? Then(Then(Cycles(3), tail), Cycles(2)) : Cycles(3);
-        const Span last = Then(Cycles(2), ret);
-        whole = Then(Then(Then(entry, Then(body, next)), body), last);
-    }
-    if (!whole.clears)
-        return whole.length;
-    return std::max({whole.lead, whole.longest, whole.trail});
+        return Then(Then(call, body), ret).LongestRun();
+    // Two units show every run between clears that any W has: the entry (the CALL and the MOVWF)
+    // before the first, the way from one unit to the next, and the skip and the return after the
+    // last.
+    const shape::Span entry = Then(call, span(shape::UnitLoopHead));
+    const shape::Span next = plan.CallReturnCounted
+                                 ? Then(span(shape::UnitLoopEndToTail), span(shape::UnitTail))
+                                 : span(shape::UnitLoopEnd);
+    const shape::Span last =
+        Then(shape::Cycles(shape::TimingOf(shape::Op::Decrement).skipping), ret);
+    return Then(Then(Then(entry, Then(body, next)), body), last).LongestRun();
 }
 } // namespace kavrin
