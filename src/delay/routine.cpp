@@ -46,17 +46,20 @@ struct CoreForm
     /// Parts of the core may have more than one page of program memory, so a CALL from another
     /// page needs PAGESEL.
     bool pages;
+    /// A CALL reaches only the first 256 words of a page (it clears bit 8 of the address), so on a
+    /// larger part the module's code must be linked there.
+    bool halfPageCalls;
 };
 
 constexpr CoreForm Cores[] = {
     // Baseline: a plain data section, since the core has no bank that all its parts share
     // (most of its parts have one bank of RAM).
-    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", "", "UDATA", true},
+    /* Baseline */ {"GOTO", "goto\t$+1", "RETLW\t0", "", "UDATA", true, true},
     // Midrange and enhanced midrange: the 16 bytes every bank shares.
-    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", "", "UDATA_SHR", true},
+    /* Midrange */ {"GOTO", "goto\t$+1", "RETURN", "", "UDATA_SHR", true, false},
     // PIC18 addresses count bytes: $+2 is the next word. The counters are in access RAM. CALL
     // reaches the whole program memory.
-    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0", "UDATA_ACS", false},
+    /* Pic18 */ {"BRA", "bra\t$+2", "RETURN", ",0", "UDATA_ACS", false, false},
 };
 
 const LayoutForm& LayoutOf(RoutineSyntax syntax)
@@ -204,6 +207,15 @@ constexpr std::string_view UnitTail = "\n"
 // after the label, which the program's modules must not share anyway.
 constexpr std::string_view ModuleCallHead = "; A module for gplink, for every part of its core: "
                                             "gpasm -c -p PART FILE.asm\n";
+// gplink's own scripts may put the code past the first 256 words of a page, and nothing reports
+// it; a script that assigns the section to those words makes gplink place it there, or stop with
+// an error where they have no room.
+constexpr std::string_view ModuleCallHeadHalfPage =
+    "; A module for gplink: gpasm -c -p PART FILE.asm. A CALL reaches only the first\n"
+    "; 256 words of a page: on a larger part, link it with this script (gplink -s):\n"
+    ";\tINCLUDE\tPART_g.lkr\n"
+    ";\tCODEPAGE\tNAME=calls START=0x0 END=0xFF\n"
+    ";\tSECTION\tNAME={label}_CODE ROM=calls\n";
 constexpr std::string_view ModuleCallPaged =
     "; A program calls it so (PAGESEL where the part has more than one page of program memory):\n"
     ";\tEXTERN\t{label}\n"
@@ -288,7 +300,10 @@ struct Writer
     /// A module's comment on how a program calls it, after the header's first lines.
     void ModuleCallComment(bool timesW)
     {
-        out += ModuleCallHead;
+        if (core.halfPageCalls)
+            ModulePiece(ModuleCallHeadHalfPage);
+        else
+            out += ModuleCallHead;
         ModulePiece(core.pages ? ModuleCallPaged : ModuleCallFlat);
         if (timesW)
             out += ModuleLoadUnits;
