@@ -23,8 +23,9 @@ struct ModuleForm
 {
     /// The file name extension of the module's text.
     std::string_view extension;
-    /// The comment's first line: what the module is for and how it is assembled.
-    std::string_view head;
+    /// The comment's first lines, per core: what the module is for, how it is assembled and,
+    /// where the linker needs telling, how it is linked ({label}).
+    std::string_view head[3];
     /// The comment's line that makes the label known to the calling module.
     std::string_view import;
     /// The label exported and the data section opened ({section}).
@@ -38,9 +39,19 @@ struct ModuleForm
     std::string_view codeSection[3];
 };
 
+constexpr std::string_view GpasmHead =
+    "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n";
 constexpr ModuleForm GpasmModule{
     ".asm",
-    "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n",
+    // A baseline CALL reaches only the first 256 words of a page; gplink's own scripts may put
+    // the code past them, and nothing reports it. A script that assigns the section to those
+    // words makes gplink place it there, or stop with an error where they have no room.
+    {"; A module for gplink: gpasm -c -p PART FILE.asm. A CALL reaches only the first\n"
+     "; 256 words of a page: on a larger part, link it with this script (gplink -s):\n"
+     ";\tINCLUDE\tPART_g.lkr\n"
+     ";\tCODEPAGE\tNAME=calls START=0x0 END=0xFF\n"
+     ";\tSECTION\tNAME={label}_CODE ROM=calls\n",
+     GpasmHead, GpasmHead},
     ";\tEXTERN\t{label}\n",
     "\tGLOBAL\t{label}\n"
     "\n"
@@ -61,9 +72,11 @@ constexpr ModuleForm GpasmModule{
 // baseline and midrange says delta=2 (two bytes an address), on PIC18 reloc=2 (word aligned); a
 // baseline routine that is called sits in class ENTRY, whose psects start in the first half of a
 // page, the only addresses a baseline CALL reaches. GLOBAL both exports and imports a symbol.
+constexpr std::string_view PicAsHead =
+    "; A module for pic-as (MPLAB X), for every part of its core: pic-as -mcpu=PART -c FILE.S\n";
 constexpr ModuleForm PicAsModule{
     ".S",
-    "; A module for pic-as (MPLAB X), for every part of its core: pic-as -mcpu=PART -c FILE.S\n",
+    {PicAsHead, PicAsHead, PicAsHead},
     ";\tGLOBAL\t{label}\n",
     "#include <xc.inc>\n"
     "\n"
@@ -328,7 +341,7 @@ struct Writer
     /// A module's comment on how a program calls it, after the header's first lines.
     void ModuleCallComment(const ModuleForm& module, bool timesW)
     {
-        out += module.head;
+        Piece(module.head[core.index]);
         out += core.pages ? ModuleCallPaged : ModuleCallFlat;
         Piece(module.import);
         if (core.pages)

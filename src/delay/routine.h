@@ -21,7 +21,8 @@ enum class RoutineSyntax
     Gputils,
     /// The gputils text as a module of its own for gpasm's relocatable mode and gplink: the label
     /// GLOBAL, its counters declared in the core's data section, a code section, END. No
-    /// processor: one module serves every part of its core.
+    /// processor: one module serves every part of its core (on a baseline part of more than 256
+    /// words, linked with the script its header gives).
     Module,
     /// A module of its own for MPLAB X's assembler pic-as (MPLAB XC8 PIC Assembler): the module's
     /// instructions with labels ending in ":", plain decimal numbers, every file register masked

@@ -534,7 +534,11 @@ TEST(WriteDelayRoutine, EveryCoreFillerAndLayoutByteForByte)
          true,
          {Module, Goto, PicCore::Baseline},
          "; Approximated delay: 10.00000 [ms], Error: 0.00000% \n"
-         "; A module for gplink, for every part of its core: gpasm -c -p PART FILE.asm\n"
+         "; A module for gplink: gpasm -c -p PART FILE.asm. A CALL reaches only the first\n"
+         "; 256 words of a page: on a larger part, link it with this script (gplink -s):\n"
+         ";\tINCLUDE\tPART_g.lkr\n"
+         ";\tCODEPAGE\tNAME=calls START=0x0 END=0xFF\n"
+         ";\tSECTION\tNAME=WAIT_CODE ROM=calls\n"
          "; A program calls it so (PAGESEL where the part has more than one page of program "
          "memory):\n"
          ";\tEXTERN\tWAIT\n"

@@ -9,6 +9,8 @@ module's labels: each module's code must be as many words as its plan says, its 
 RAM every bank reaches (the shared bank, the access bank; the 10F200's only bank), and gpsim,
 stopping at those addresses, must count N + 4 cycles for each call (N with CALL and RETURN
 counted; W x N + 4 or W x N for a module that waits W units). Two rows clear the watchdog.
+Baseline parts of over 256 words (gpsim has no 16F57) link 0x120 words more with the script the
+headers give, which must keep each module's code where a CALL reaches it.
 
 Each row runs again with the pic-as modules (--syntax pic-as), which no assembler here reads:
 `from_pic_as` reads each by the rules of Microchip's "MPLAB XC8 PIC Assembler User's Guide" and
@@ -44,8 +46,12 @@ class Placement:
     ram: Tuple[int, int]
 
 
+PIC12F508, PIC16F505 = (dataclasses.replace(PIC10F200, name=n.upper(), program_words=w, header=
+    PIC10F200.header.replace("10f200", n)) for n, w in (("12f508", 511), ("16f505", 1023)))
 PLACEMENTS = {
     PIC10F200.name: Placement("\tmovwf\tOSCCAL", (0x10, 0x1F)),
+    PIC12F508.name: Placement("\tmovwf\tOSCCAL", (0x07, 0x1F)),
+    PIC16F505.name: Placement("\tmovwf\tOSCCAL", (0x10, 0x1F)),
     PIC16F628A.name: Placement("\tbsf\tSTATUS,RP0", (0x70, 0x7F)),
     PIC16F1823.name: Placement("\tmovlb\t1", (0x70, 0x7F)),
     PIC18F452.name: Placement("\tmovlb\t1", (0x00, 0x7F)),
@@ -65,7 +71,7 @@ SIM_CALL2
 \tCALL\t{label_b}
 SIM_AFTER2
 \t{jump}\tSIM_AFTER2
-\tend
+{pad}\tend
 """
 
 
@@ -86,7 +92,8 @@ ROWS = [
      (named(WATCHDOG_CASES[11][0], "PAUSE"), 255)),
 ]
 RUNS = [(part, row, layout) for layout in ("module", "pic-as")
-        for part in (PIC10F200, PIC16F628A, PIC16F1823, PIC18F452) for row in ROWS]
+        for part in (PIC10F200, PIC12F508, PIC16F505, PIC16F628A, PIC16F1823, PIC18F452)
+        for row in ROWS]
 
 # The pic-as forms per core (User's Guide 5.2 "Assembler-provided Psects": udata_shr for
 # baseline and midrange, udata_acs for PIC18, once <xc.inc> is included; 4.9.4x "Psect
@@ -246,25 +253,32 @@ class Linker:
         sections and symbols, and the two plans."""
         folder.mkdir()
         gpasm = self.sim.gpasm
-        plans = []
+        plans, lkr = [], {}
         for index, (case, _) in enumerate(row):
             plan = self.sim.check_plan(part, case)
             module = module_text(self.sim, part, case, layout)
             check_module(case, module, self.sim.kavrin(part, case, "--syntax", "gputils"))
+            # The gpasm module's header gives the script (pic-as's class ENTRY does its work).
+            header = self.sim.kavrin(part, case, "--syntax", "module")
+            lkr.update(dict.fromkeys(re.findall(r"^;\t((?:INCLUDE|CODEPAGE|SECTION)\t.+)$",
+                                                header.replace("PART", part.name.lower()), re.M)))
             name = f"delay{index + 1}.asm"
             (folder / name).write_text(module + "\n", encoding="utf-8")
             quiet([gpasm, "-c", "-p", part.name.lower(), name], folder)
             plans.append(plan)
         (case_a, w_a), (case_b, w_b) = row
+        opts = ["-m"] + ["-s", "calls.lkr"] * (part.core == "baseline" and part.program_words > 256)
+        (folder / "calls.lkr").write_text("".join(line + "\n" for line in lkr))
         (folder / "main.asm").write_text(MAIN.format(
             header=part.header, label_a=case_a.label, label_b=case_b.label,
             start=PLACEMENTS[part.name].start,
+            pad="SIM_PAD\tCODE\n\tfill\t(nop), 0x120\n" * ("-s" in opts),
             load_a="" if w_a is None else f"\tmovlw\tD'{w_a}'\n",
             # an instruction between the calls, so that the four stops have four addresses
             load_b="\tnop" if w_b is None else f"\tmovlw\tD'{w_b}'",
             jump="bra" if part.byte_addresses else "goto"), encoding="utf-8")
         quiet([gpasm, "-c", "main.asm"], folder)
-        quiet([self.gplink, "-m", "-o", "program.hex", "main.o", "delay1.o", "delay2.o"], folder,
+        quiet([self.gplink, *opts, "-o", "program.hex", "main.o", "delay1.o", "delay2.o"], folder,
               LINKER_NOTE)
         sections, symbols = read_map(folder / "program.map")
         return folder / "program.cod", sections, symbols, plans
@@ -294,6 +308,8 @@ def check_sections(part: Part, row, sections: dict, plans: list, calls: List[Cal
     for (case, _), plan, call in zip(row, plans, calls):
         address, size = sections[f"{case.label}_CODE"]
         call.words = str(size // 2)
+        if part.core == "baseline" and address % 0x200 >= 0x100:
+            raise Failure(f"{case.label} at {address:#x}, which a baseline CALL does not reach")
         if size != plan["words"] * 2:
             raise Failure(f"{case.label} links to {size // 2} words, the plan says "
                           f"{plan['words']}")
