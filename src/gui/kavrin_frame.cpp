@@ -1,16 +1,13 @@
 #include "gui/kavrin_frame.h"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
 #include <variant>
-#include <vector>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/event.h>
 #include <wx/font.h>
-#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
@@ -22,6 +19,7 @@
 #include "delay/messages.h"
 #include "gui/field_text.h"
 #include "gui/frame_layout.h"
+#include "gui/menus.h"
 #include "gui/translation.h"
 #include "gui/window_icon.h"
 
@@ -47,55 +45,6 @@ const long KavrinFrame::ID_LOOPBUTTON = wxNewId();
 
 namespace
 {
-using kavrin::Choice;
-using kavrin::Choices;
-
-/// One radio or check item of the Options menu.
-struct OptionItem
-{
-    const Choice* choice; ///< the choice it sets; none for a language's item
-    int value;            ///< the value it sets (a flag's sets what it shows), or the language's
-                          ///< place in Languages
-    long id;
-};
-
-/// The Options menu's items in its order: each choice's values (a flag's check item sets 1),
-/// then the languages. Their window identifiers are taken at the first call.
-const std::vector<OptionItem>& OptionItems()
-{
-    static const std::vector<OptionItem> items = []
-    {
-        std::vector<OptionItem> made;
-        for (const Choice& choice : Choices)
-            for (int value = choice.IsFlag() ? 1 : 0; value < choice.ValueCount(); ++value)
-                made.push_back({&choice, value, wxNewId()});
-        for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
-            made.push_back({nullptr, static_cast<int>(i), wxNewId()});
-        return made;
-    }();
-    return items;
-}
-} // namespace
-
-long KavrinFrame::ChoiceMenuId(std::string_view key, std::string_view word)
-{
-    for (const OptionItem& item : OptionItems())
-        if (item.choice && item.choice->key == key &&
-            kavrin::WordOfValue(*item.choice, item.value) == word)
-            return item.id;
-    return wxID_NONE;
-}
-
-long KavrinFrame::LanguageMenuId(std::string_view code)
-{
-    for (const OptionItem& item : OptionItems())
-        if (!item.choice && code == kavrin::gui::Languages[item.value])
-            return item.id;
-    return wxID_NONE;
-}
-
-namespace
-{
 /// The input fields' values at start, in row order.
 const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
 
@@ -108,54 +57,11 @@ const char* const CaptionTexts[] = {wxTRANSLATE("Frekvence OSC v [MHz]"), nullpt
                                     wxTRANSLATE("Název proměné")};
 const char* const CheckBoxText = wxTRANSLATE("Započítat CALL a RETURN");
 const char* const ButtonText = wxTRANSLATE("Počítej");
-/// The menu bar's titles, in order.
-const char* const MenuTitles[] = {wxTRANSLATE("&File"), wxTRANSLATE("&Volby"), wxTRANSLATE("Help")};
-const char* const QuitText = wxTRANSLATE("Quit\tAlt-F4");
-const char* const QuitHelp = wxTRANSLATE("Quit the application");
-const char* const AboutText = wxTRANSLATE("About\tF1");
-const char* const AboutHelp = wxTRANSLATE("Show info about this application");
 
 /// The caption of caption-and-field row `row` for the form `format`.
 const char* CaptionText(int row, const kavrin::RoutineFormat& format)
 {
     return row == 1 ? kavrin::DelayCaption(format) : CaptionTexts[row];
-}
-
-/// A menu item with its texts in the language in use.
-struct MenuItem
-{
-    std::size_t menu; ///< its menu's place on the menu bar
-    long id;
-    wxItemKind kind;
-    wxString text;
-    wxString help;
-    bool endsGroup; ///< a separator follows it
-};
-
-/// Every menu item in the menus' order: Quit; the choices, each a group; the languages, each
-/// under its own name; About.
-std::vector<MenuItem> MenuItems()
-{
-    std::vector<MenuItem> items = {
-        {0, KavrinFrame::ID_MENU_QUIT, wxITEM_NORMAL, Tr(QuitText), Tr(QuitHelp), false}};
-    for (const OptionItem& item : OptionItems())
-    {
-        if (!item.choice)
-        {
-            const char* code = kavrin::gui::Languages[item.value];
-            items.push_back({1, item.id, wxITEM_RADIO, kavrin::gui::LanguageName(code),
-                             kavrin::gui::LanguageHelp(code), false});
-            continue;
-        }
-        const Choice& choice = *item.choice;
-        const bool last = item.value + 1 == choice.ValueCount();
-        items.push_back({1, item.id, choice.IsFlag() ? wxITEM_CHECK : wxITEM_RADIO,
-                         Tr(choice.IsFlag() ? choice.caption : choice.words[item.value].caption),
-                         Tr(choice.help), last});
-    }
-    items.push_back(
-        {2, KavrinFrame::ID_MENU_ABOUT, wxITEM_NORMAL, Tr(AboutText), Tr(AboutHelp), false});
-    return items;
 }
 
 wxFont ControlFont()
@@ -194,7 +100,8 @@ KavrinFrame::KavrinFrame(wxWindow* parent, const kavrin::gui::WindowChoices& cho
     if (icon.IsOk())
         SetIcon(icon);
     CreateControls();
-    CreateMenus();
+    // The choices take effect at the next computation.
+    SetMenuBar(kavrin::gui::NewMenuBar(m_choices));
     WordsLine1 = new kavrin::gui::WordsLine(this, ID_WORDS, ID_LOOPBUTTON);
     SetStatusBar(WordsLine1);
     // The menus' help strings would cover the words line.
@@ -207,18 +114,8 @@ KavrinFrame::KavrinFrame(wxWindow* parent, const kavrin::gui::WindowChoices& cho
     Bind(wxEVT_BUTTON, &KavrinFrame::OnButton1Click, this, ID_BUTTON1);
     Bind(wxEVT_MENU, &KavrinFrame::OnQuit, this, ID_MENU_QUIT);
     Bind(wxEVT_MENU, &KavrinFrame::OnAbout, this, ID_MENU_ABOUT);
-    for (const OptionItem& item : OptionItems())
-        Bind(
-            wxEVT_MENU,
-            [this, item](wxCommandEvent& event)
-            {
-                if (!item.choice)
-                    ChooseLanguage(kavrin::gui::Languages[item.value]);
-                else // a flag's check item sets what it shows after the click
-                    Choose(*item.choice, item.choice->IsFlag() ? static_cast<int>(event.IsChecked())
-                                                               : item.value);
-            },
-            item.id);
+    kavrin::gui::BindOptionsMenu(
+        *this, m_choices, [this](const kavrin::gui::WindowChoices& chosen) { Choose(chosen); });
     Bind(wxEVT_BUTTON, &KavrinFrame::OnLoopButton, this, ID_LOOPBUTTON);
     Bind(wxEVT_DPI_CHANGED, &KavrinFrame::OnDPIChanged, this);
 }
@@ -315,51 +212,18 @@ void KavrinFrame::OnDPIChanged(wxDPIChangedEvent& /*event*/)
     LayOut();
 }
 
-void KavrinFrame::CreateMenus()
+void KavrinFrame::Choose(const kavrin::gui::WindowChoices& chosen)
 {
-    // The choices take effect at the next computation.
-    wxMenu* menus[std::size(MenuTitles)];
-    auto* menuBar = new wxMenuBar();
-    for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
-    {
-        menus[i] = new wxMenu();
-        menuBar->Append(menus[i], Tr(MenuTitles[i]));
-    }
-    for (const MenuItem& item : MenuItems())
-    {
-        menus[item.menu]->Append(item.id, item.text, item.help, item.kind);
-        if (item.endsGroup)
-            menus[item.menu]->AppendSeparator();
-    }
-    SetMenuBar(menuBar);
-    CheckChosenItems();
-}
-
-void KavrinFrame::Choose(const kavrin::Choice& choice, int value)
-{
-    const std::string_view caption = kavrin::DelayCaption(m_choices.format);
-    choice.set(m_choices.format, value);
-    CheckChosenItems();
+    const bool newLanguage = chosen.language != m_choices.language;
+    const bool newCaption = std::string_view(kavrin::DelayCaption(chosen.format)) !=
+                            kavrin::DelayCaption(m_choices.format);
+    m_choices = chosen;
+    if (newLanguage)
+        kavrin::gui::UseLanguage(m_choices.language);
+    kavrin::gui::CheckOptionsMenu(*GetMenuBar(), m_choices);
     kavrin::gui::SaveChoices(m_choices);
-    if (caption != kavrin::DelayCaption(m_choices.format))
+    if (newLanguage || newCaption)
         Retranslate();
-}
-
-void KavrinFrame::CheckChosenItems()
-{
-    wxMenuBar* bar = GetMenuBar();
-    for (const OptionItem& item : OptionItems())
-        bar->Check(item.id, item.choice ? item.choice->get(m_choices.format) == item.value
-                                        : m_choices.language == kavrin::gui::Languages[item.value]);
-}
-
-void KavrinFrame::ChooseLanguage(const std::string& code)
-{
-    m_choices.language = code;
-    kavrin::gui::UseLanguage(code);
-    CheckChosenItems();
-    kavrin::gui::SaveChoices(m_choices);
-    Retranslate();
 }
 
 void KavrinFrame::Retranslate()
@@ -370,14 +234,7 @@ void KavrinFrame::Retranslate()
         captions[row]->SetLabel(Tr(CaptionText(row, m_choices.format)));
     CheckBox1->SetLabel(Tr(CheckBoxText));
     Button1->SetLabel(Tr(ButtonText));
-    wxMenuBar* bar = GetMenuBar();
-    for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
-        bar->SetMenuLabel(i, Tr(MenuTitles[i]));
-    for (const MenuItem& item : MenuItems())
-    {
-        bar->SetLabel(item.id, item.text);
-        bar->SetHelpString(item.id, item.help);
-    }
+    kavrin::gui::RetranslateMenuBar(*GetMenuBar());
     WordsLine1->Tell(m_counts, m_choices.language);
     LayOut();
 }
@@ -389,7 +246,9 @@ void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
 
 void KavrinFrame::OnLoopButton(wxCommandEvent& /*event*/)
 {
-    Choose(kavrin::ChoiceOf("filler"), static_cast<int>(kavrin::FillerKind::Loop));
+    kavrin::gui::WindowChoices chosen = m_choices;
+    kavrin::ChoiceOf("filler").set(chosen.format, static_cast<int>(kavrin::FillerKind::Loop));
+    Choose(chosen);
     Compute();
 }
 
