@@ -1,17 +1,13 @@
 #include "gui/kavrin_frame.h"
 
 #include <algorithm>
-#include <cmath>
-#include <optional>
 #include <string_view>
 #include <variant>
-#include <vector>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/event.h>
 #include <wx/font.h>
-#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
@@ -22,6 +18,8 @@
 #include "delay/compute.h"
 #include "delay/messages.h"
 #include "gui/field_text.h"
+#include "gui/frame_layout.h"
+#include "gui/menus.h"
 #include "gui/translation.h"
 #include "gui/window_icon.h"
 
@@ -47,115 +45,6 @@ const long KavrinFrame::ID_LOOPBUTTON = wxNewId();
 
 namespace
 {
-using kavrin::Choice;
-using kavrin::Choices;
-
-/// One radio or check item of the Options menu.
-struct OptionItem
-{
-    const Choice* choice; ///< the choice it sets; none for a language's item
-    int value;            ///< the value it sets (a flag's sets what it shows), or the language's
-                          ///< place in Languages
-    long id;
-};
-
-/// The Options menu's items in its order: each choice's values (a flag's check item sets 1),
-/// then the languages. Their window identifiers are taken at the first call.
-const std::vector<OptionItem>& OptionItems()
-{
-    static const std::vector<OptionItem> items = []
-    {
-        std::vector<OptionItem> made;
-        for (const Choice& choice : Choices)
-            for (int value = choice.IsFlag() ? 1 : 0; value < choice.ValueCount(); ++value)
-                made.push_back({&choice, value, wxNewId()});
-        for (std::size_t i = 0; i < std::size(kavrin::gui::Languages); ++i)
-            made.push_back({nullptr, static_cast<int>(i), wxNewId()});
-        return made;
-    }();
-    return items;
-}
-} // namespace
-
-long KavrinFrame::ChoiceMenuId(std::string_view key, std::string_view word)
-{
-    for (const OptionItem& item : OptionItems())
-        if (item.choice && item.choice->key == key &&
-            kavrin::WordOfValue(*item.choice, item.value) == word)
-            return item.id;
-    return wxID_NONE;
-}
-
-long KavrinFrame::LanguageMenuId(std::string_view code)
-{
-    for (const OptionItem& item : OptionItems())
-        if (!item.choice && code == kavrin::gui::Languages[item.value])
-            return item.id;
-    return wxID_NONE;
-}
-
-namespace
-{
-// The base layout in device-independent pixels: the positions and sizes the window has with
-// the 12-point font at 96 DPI. Other DPIs scale it (FromDIP); larger text grows it (FrameLayout).
-const wxSize ClientSize(360, 555);
-const wxSize FieldSize(128, 21);
-const wxSize ButtonSize(192, 32);
-const wxSize CheckBoxSize(240, 13);
-const wxSize OutputSize(313, 272);
-const int LeftColumn = 24;   ///< left edge of the captions, the check box and the output field
-const int FirstRow = 24;     ///< top of the first row of caption and field
-const int RowPitch = 40;     ///< from one row's top to the next
-const int FieldColumn = 208; ///< left edge of the four input fields
-const int FieldRight = 336;  ///< right edge of the four input fields
-const int CheckBoxTop = 184;
-const wxPoint ButtonPosition(80, 216);
-const int OutputTop = 256;
-const int RightMargin = 23;  ///< from the output field to the right edge of the client area
-const int BottomMargin = 27; ///< from the output field to the bottom of the client area
-// Where larger text pushes the controls apart, these gaps stay between them.
-const int CaptionGap = 8; ///< between the widest caption and the fields
-const int RowGap = 2;     ///< between two rows, and between the last row and the check box
-const int ButtonGap = 8;  ///< between the check box and the button
-const int OutputGap = 6;  ///< between the button and the output field
-
-/// The top of caption-and-field row `row` (0..3) in the base layout.
-int RowTop(int row)
-{
-    return FirstRow + row * RowPitch;
-}
-
-#ifdef __WXGTK__
-/// GTK scales every font by the desktop's text scale (GDK_DPI_SCALE), explicit point sizes
-/// included; the layout follows in proportion to the 12-point font's line height, 19 pixels at
-/// scale 1. The line height is rounded to whole pixels, so n pixels stand for a scale of up to
-/// (n + 0.5) / 19: the layout takes that, so that it never falls short of the scale.
-double TextScale(int lineHeight)
-{
-    const int defaultLineHeight = 19;
-    return lineHeight > defaultLineHeight ? (lineHeight + 0.5) / defaultLineHeight : 1.0;
-}
-// An entry centres its text vertically and, with its frame and padding, is 19 pixels taller
-// than one line of its font.
-const int FieldFrameHeight = 19;
-const bool FieldCentresText = true;
-/// The input fields' width at the default text size where the captions need more room than the
-/// base layout gives them (the Czech captions in GTK's 12-point font): larger text widens the
-/// fields from there.
-const int MinFieldWidth = 118;
-#else
-/// Elsewhere an explicit point size follows the DPI only, which FromDIP already covers.
-double TextScale(int /*lineHeight*/)
-{
-    return 1.0;
-}
-// An edit control draws its text at the top, inside a one-pixel frame.
-const int FieldFrameHeight = 2;
-const bool FieldCentresText = false;
-/// Captions that need more room (the English ones) push the fields right at their base width.
-const int MinFieldWidth = FieldSize.x;
-#endif
-
 /// The input fields' values at start, in row order.
 const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
 
@@ -168,144 +57,11 @@ const char* const CaptionTexts[] = {wxTRANSLATE("Frekvence OSC v [MHz]"), nullpt
                                     wxTRANSLATE("Název proměné")};
 const char* const CheckBoxText = wxTRANSLATE("Započítat CALL a RETURN");
 const char* const ButtonText = wxTRANSLATE("Počítej");
-/// The menu bar's titles, in order.
-const char* const MenuTitles[] = {wxTRANSLATE("&File"), wxTRANSLATE("&Volby"), wxTRANSLATE("Help")};
-const char* const QuitText = wxTRANSLATE("Quit\tAlt-F4");
-const char* const QuitHelp = wxTRANSLATE("Quit the application");
-const char* const AboutText = wxTRANSLATE("About\tF1");
-const char* const AboutHelp = wxTRANSLATE("Show info about this application");
 
 /// The caption of caption-and-field row `row` for the form `format`.
 const char* CaptionText(int row, const kavrin::RoutineFormat& format)
 {
     return row == 1 ? kavrin::DelayCaption(format) : CaptionTexts[row];
-}
-
-/// A menu item with its texts in the language in use.
-struct MenuItem
-{
-    std::size_t menu; ///< its menu's place on the menu bar
-    long id;
-    wxItemKind kind;
-    wxString text;
-    wxString help;
-    bool endsGroup; ///< a separator follows it
-};
-
-/// Every menu item in the menus' order: Quit; the choices, each a group; the languages, each
-/// under its own name; About.
-std::vector<MenuItem> MenuItems()
-{
-    std::vector<MenuItem> items = {
-        {0, KavrinFrame::ID_MENU_QUIT, wxITEM_NORMAL, Tr(QuitText), Tr(QuitHelp), false}};
-    for (const OptionItem& item : OptionItems())
-    {
-        if (!item.choice)
-        {
-            const char* code = kavrin::gui::Languages[item.value];
-            items.push_back({1, item.id, wxITEM_RADIO, kavrin::gui::LanguageName(code),
-                             kavrin::gui::LanguageHelp(code), false});
-            continue;
-        }
-        const Choice& choice = *item.choice;
-        const bool last = item.value + 1 == choice.ValueCount();
-        items.push_back({1, item.id, choice.IsFlag() ? wxITEM_CHECK : wxITEM_RADIO,
-                         Tr(choice.IsFlag() ? choice.caption : choice.words[item.value].caption),
-                         Tr(choice.help), last});
-    }
-    items.push_back(
-        {2, KavrinFrame::ID_MENU_ABOUT, wxITEM_NORMAL, Tr(AboutText), Tr(AboutHelp), false});
-    return items;
-}
-
-/// What the layout measures, each in the control's own font.
-struct LayoutMetrics
-{
-    wxSize captions[4];  ///< the size each caption needs for its text
-    int fieldLineHeight; ///< the height of one line of the input fields' font
-    int fieldValueWidth; ///< the width a field needs for the widest of the default values
-    wxSize checkBox;     ///< the check box's best size: its box and its caption
-    wxSize button;       ///< the button's best size
-};
-
-/// Every rectangle of the window, on the panel, and the client size that holds them.
-struct FrameLayout
-{
-    wxRect captions[4];
-    wxRect fields[4];
-    wxRect checkBox;
-    wxRect button;
-    wxRect output;
-    wxSize client;
-};
-
-/// The layout for the measured fonts: the base layout where the text fits into it, otherwise
-/// each control as large as its text needs, pushed right or down by the ones before it, and
-/// the window as large as all of them.
-FrameLayout ComputeLayout(const LayoutMetrics& m, const wxWindow& window)
-{
-    const auto dip = [&window](int pixels) { return wxWindow::FromDIP(pixels, &window); };
-    const auto dipSize = [&window](wxSize size) { return wxWindow::FromDIP(size, &window); };
-    const double textScale = TextScale(m.fieldLineHeight);
-    const auto scaled = [textScale](int pixels)
-    { return static_cast<int>(std::ceil(pixels * textScale)); };
-    FrameLayout layout;
-
-    int widestCaption = 0;
-    int captionHeight = 0;
-    for (const wxSize& caption : m.captions)
-    {
-        widestCaption = std::max(widestCaption, caption.x);
-        captionHeight = std::max(captionHeight, caption.y);
-    }
-    const int fieldX =
-        std::max(dip(FieldColumn), dip(LeftColumn) + widestCaption + dip(CaptionGap));
-    const int fieldWidth =
-        std::max({dip(FieldRight) - fieldX, scaled(dip(MinFieldWidth)), m.fieldValueWidth});
-    const int fieldHeight = std::max(dip(FieldSize.y), m.fieldLineHeight + FieldFrameHeight);
-    const int rowHeight = std::max(fieldHeight, captionHeight);
-    int rowBottom = 0;
-    for (int row = 0; row < 4; ++row)
-    {
-        const int top = std::max(dip(RowTop(row)), rowBottom + dip(RowGap));
-        layout.fields[row] =
-            wxRect(fieldX, top + (rowHeight - fieldHeight) / 2, fieldWidth, fieldHeight);
-        const wxSize caption = m.captions[row];
-        // Each caption's text on a level with its field's text.
-        const int captionY = FieldCentresText ? top + (rowHeight - caption.y) / 2 : top;
-        layout.captions[row] = wxRect(wxPoint(dip(LeftColumn), captionY), caption);
-        rowBottom = top + rowHeight;
-    }
-
-    wxSize checkBox = dipSize(CheckBoxSize);
-    checkBox.IncTo(m.checkBox);
-    layout.checkBox = wxRect(
-        wxPoint(dip(LeftColumn), std::max(dip(CheckBoxTop), rowBottom + dip(RowGap))), checkBox);
-
-    // The output field at least as large as the base one times the text scale, and as wide
-    // as the rows above it.
-    const int outputX = dip(LeftColumn);
-    const int outputWidth = std::max(scaled(dip(OutputSize.x)), fieldX + fieldWidth + 1 - outputX);
-
-    // The button keeps its centre where it is over the output field.
-    wxSize button = dipSize(ButtonSize);
-    button.IncTo(m.button);
-    const wxPoint buttonBase = window.FromDIP(ButtonPosition);
-    layout.button =
-        wxRect(wxPoint(buttonBase.x + (outputWidth - dip(OutputSize.x)) / 2 -
-                           (button.x - dip(ButtonSize.x)) / 2,
-                       std::max(buttonBase.y, layout.checkBox.GetBottom() + 1 + dip(ButtonGap))),
-               button);
-
-    layout.output =
-        wxRect(outputX, std::max(dip(OutputTop), layout.button.GetBottom() + 1 + dip(OutputGap)),
-               outputWidth, scaled(dip(OutputSize.y)));
-
-    const int right = std::max(layout.output.GetRight(), layout.checkBox.GetRight()) + 1;
-    layout.client =
-        wxSize(std::max(dip(ClientSize.x), right + dip(RightMargin)),
-               std::max(dip(ClientSize.y), layout.output.GetBottom() + 1 + dip(BottomMargin)));
-    return layout;
 }
 
 wxFont ControlFont()
@@ -344,7 +100,8 @@ KavrinFrame::KavrinFrame(wxWindow* parent, const kavrin::gui::WindowChoices& cho
     if (icon.IsOk())
         SetIcon(icon);
     CreateControls();
-    CreateMenus();
+    // The choices take effect at the next computation.
+    SetMenuBar(kavrin::gui::NewMenuBar(m_choices));
     WordsLine1 = new kavrin::gui::WordsLine(this, ID_WORDS, ID_LOOPBUTTON);
     SetStatusBar(WordsLine1);
     // The menus' help strings would cover the words line.
@@ -357,18 +114,8 @@ KavrinFrame::KavrinFrame(wxWindow* parent, const kavrin::gui::WindowChoices& cho
     Bind(wxEVT_BUTTON, &KavrinFrame::OnButton1Click, this, ID_BUTTON1);
     Bind(wxEVT_MENU, &KavrinFrame::OnQuit, this, ID_MENU_QUIT);
     Bind(wxEVT_MENU, &KavrinFrame::OnAbout, this, ID_MENU_ABOUT);
-    for (const OptionItem& item : OptionItems())
-        Bind(
-            wxEVT_MENU,
-            [this, item](wxCommandEvent& event)
-            {
-                if (!item.choice)
-                    ChooseLanguage(kavrin::gui::Languages[item.value]);
-                else // a flag's check item sets what it shows after the click
-                    Choose(*item.choice, item.choice->IsFlag() ? static_cast<int>(event.IsChecked())
-                                                               : item.value);
-            },
-            item.id);
+    kavrin::gui::BindOptionsMenu(
+        *this, m_choices, [this](const kavrin::gui::WindowChoices& chosen) { Choose(chosen); });
     Bind(wxEVT_BUTTON, &KavrinFrame::OnLoopButton, this, ID_LOOPBUTTON);
     Bind(wxEVT_DPI_CHANGED, &KavrinFrame::OnDPIChanged, this);
 }
@@ -420,7 +167,7 @@ bool KavrinFrame::Show(bool show)
 
 void KavrinFrame::LayOut()
 {
-    LayoutMetrics metrics{};
+    kavrin::gui::LayoutMetrics metrics;
     wxStaticText* const captions[] = {StaticText1, StaticText2, StaticText3, StaticText4};
     for (int row = 0; row < 4; ++row)
     {
@@ -444,7 +191,8 @@ void KavrinFrame::LayOut()
     Button1->InvalidateBestSize();
     metrics.button = Button1->GetBestSize();
 
-    const FrameLayout layout = ComputeLayout(metrics, *this);
+    const kavrin::gui::FrameLayout layout =
+        kavrin::gui::ComputeLayout(metrics, [this](const wxSize& size) { return FromDIP(size); });
     for (int row = 0; row < 4; ++row)
     {
         captions[row]->SetSize(layout.captions[row]);
@@ -464,51 +212,18 @@ void KavrinFrame::OnDPIChanged(wxDPIChangedEvent& /*event*/)
     LayOut();
 }
 
-void KavrinFrame::CreateMenus()
+void KavrinFrame::Choose(const kavrin::gui::WindowChoices& chosen)
 {
-    // The choices take effect at the next computation.
-    wxMenu* menus[std::size(MenuTitles)];
-    auto* menuBar = new wxMenuBar();
-    for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
-    {
-        menus[i] = new wxMenu();
-        menuBar->Append(menus[i], Tr(MenuTitles[i]));
-    }
-    for (const MenuItem& item : MenuItems())
-    {
-        menus[item.menu]->Append(item.id, item.text, item.help, item.kind);
-        if (item.endsGroup)
-            menus[item.menu]->AppendSeparator();
-    }
-    SetMenuBar(menuBar);
-    CheckChosenItems();
-}
-
-void KavrinFrame::Choose(const kavrin::Choice& choice, int value)
-{
-    const std::string_view caption = kavrin::DelayCaption(m_choices.format);
-    choice.set(m_choices.format, value);
-    CheckChosenItems();
+    const bool newLanguage = chosen.language != m_choices.language;
+    const bool newCaption = std::string_view(kavrin::DelayCaption(chosen.format)) !=
+                            kavrin::DelayCaption(m_choices.format);
+    m_choices = chosen;
+    if (newLanguage)
+        kavrin::gui::UseLanguage(m_choices.language);
+    kavrin::gui::CheckOptionsMenu(*GetMenuBar(), m_choices);
     kavrin::gui::SaveChoices(m_choices);
-    if (caption != kavrin::DelayCaption(m_choices.format))
+    if (newLanguage || newCaption)
         Retranslate();
-}
-
-void KavrinFrame::CheckChosenItems()
-{
-    wxMenuBar* bar = GetMenuBar();
-    for (const OptionItem& item : OptionItems())
-        bar->Check(item.id, item.choice ? item.choice->get(m_choices.format) == item.value
-                                        : m_choices.language == kavrin::gui::Languages[item.value]);
-}
-
-void KavrinFrame::ChooseLanguage(const std::string& code)
-{
-    m_choices.language = code;
-    kavrin::gui::UseLanguage(code);
-    CheckChosenItems();
-    kavrin::gui::SaveChoices(m_choices);
-    Retranslate();
 }
 
 void KavrinFrame::Retranslate()
@@ -519,14 +234,7 @@ void KavrinFrame::Retranslate()
         captions[row]->SetLabel(Tr(CaptionText(row, m_choices.format)));
     CheckBox1->SetLabel(Tr(CheckBoxText));
     Button1->SetLabel(Tr(ButtonText));
-    wxMenuBar* bar = GetMenuBar();
-    for (std::size_t i = 0; i < std::size(MenuTitles); ++i)
-        bar->SetMenuLabel(i, Tr(MenuTitles[i]));
-    for (const MenuItem& item : MenuItems())
-    {
-        bar->SetLabel(item.id, item.text);
-        bar->SetHelpString(item.id, item.help);
-    }
+    kavrin::gui::RetranslateMenuBar(*GetMenuBar());
     WordsLine1->Tell(m_counts, m_choices.language);
     LayOut();
 }
@@ -538,7 +246,9 @@ void KavrinFrame::OnButton1Click(wxCommandEvent& /*event*/)
 
 void KavrinFrame::OnLoopButton(wxCommandEvent& /*event*/)
 {
-    Choose(kavrin::ChoiceOf("filler"), static_cast<int>(kavrin::FillerKind::Loop));
+    kavrin::gui::WindowChoices chosen = m_choices;
+    kavrin::ChoiceOf("filler").set(chosen.format, static_cast<int>(kavrin::FillerKind::Loop));
+    Choose(chosen);
     Compute();
 }
 

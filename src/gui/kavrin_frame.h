@@ -1,22 +1,16 @@
 #pragma once
 // The main window: four input fields with their captions, the check box, the button
 // "Počítej" and the output field, placed on one panel by one layout computed from the base
-// sizes and the measured fonts (no sizers); the File, Options and Help menus; the words line
-// under the panel.
+// sizes and the measured fonts (no sizers, see frame_layout.h); the File, Options and Help menus
+// (see menus.h); the words line under the panel.
 
 #include <optional>
-#include <string>
-#include <string_view>
 
 #include <wx/frame.h>
 
 #include "gui/settings.h"
 #include "gui/words_line.h"
 
-namespace kavrin
-{
-struct Choice;
-}
 class wxButton;
 class wxCheckBox;
 class wxDPIChangedEvent;
@@ -56,27 +50,18 @@ public:
     static const long ID_WORDS;
     static const long ID_LOOPBUTTON;
 
-    // The Options menu: for each row of kavrin::Choices in its order, one radio item per word or
-    // a flag's check item, then one radio item per language of Languages.
-    /// The item that chooses `word` of the choice `key`; a flag's check item for "1".
-    static long ChoiceMenuId(std::string_view key, std::string_view word = "1");
-    /// The item of the language `code`.
-    static long LanguageMenuId(std::string_view code);
-
 private:
     /// Makes the controls, without texts or places: Retranslate gives them both.
     void CreateControls();
-    void CreateMenus();
     /// Sets every text of the window, the menus and the words line in the language in use, and
     /// lays the window out for them.
     void Retranslate();
-    /// Sets `choice` to `value`, checks the menu's items, keeps the choices for the next start,
-    /// and lays the window out again when the delay field's caption changes with it.
-    void Choose(const kavrin::Choice& choice, int value);
-    /// Checks the Options menu's items as m_choices has them.
-    void CheckChosenItems();
+    /// Takes `chosen` as the window's choices: checks the Options menu's items, keeps the choices
+    /// for the next start, and sets the texts again when the language or the delay field's
+    /// caption changes with them.
+    void Choose(const kavrin::gui::WindowChoices& chosen);
     /// Measures the captions, the check box, the button and the fields' font, and places every
-    /// control and sizes the client area to hold them (see ComputeLayout).
+    /// control and sizes the client area to hold them (see frame_layout.h).
     void LayOut();
     /// Lays the window out again for the DPI of the monitor it moved to.
     void OnDPIChanged(wxDPIChangedEvent& event);
@@ -88,8 +73,6 @@ private:
     void Compute();
     /// The words line's button: chooses the loop filler and computes again.
     void OnLoopButton(wxCommandEvent& event);
-    /// Switches every text of the window to the language `code`.
-    void ChooseLanguage(const std::string& code);
     /// Closes the window without forcing; the toolkit's default close handling destroys it.
     void OnQuit(wxCommandEvent& event);
     /// Does nothing: Help › About and F1 have no visible effect.

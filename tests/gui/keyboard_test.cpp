@@ -10,6 +10,7 @@
 #include <wx/utils.h>
 
 #include "delay/choices.h"
+#include "gui/menus.h"
 #include "gui_test.h"
 
 namespace
@@ -100,7 +101,7 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
     for (wxMenuItem* item : frame->GetMenuBar()->GetMenu(1)->GetMenuItems())
         if (!item->IsSeparator())
             items.push_back(item);
-    ASSERT_EQ(items.back()->GetId(), KavrinFrame::LanguageMenuId("en")); // English last
+    ASSERT_EQ(items.back()->GetId(), kavrin::gui::LanguageMenuId("en")); // English last
     long chosen = wxID_NONE;
     frame->Bind(wxEVT_MENU,
                 [&chosen](wxCommandEvent& event)
@@ -136,7 +137,7 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
     for (const kavrin::Choice& choice : kavrin::Choices)
     {
         const auto item = [&choice](int value)
-        { return KavrinFrame::ChoiceMenuId(choice.key, kavrin::WordOfValue(choice, value)); };
+        { return kavrin::gui::ChoiceMenuId(choice.key, kavrin::WordOfValue(choice, value)); };
         if (choice.IsFlag())
         {
             sequence.push_back(item(1));
@@ -147,7 +148,7 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
                 sequence.push_back(item(value));
         sequence.push_back(item(choice.defaultValue));
     }
-    sequence.push_back(KavrinFrame::LanguageMenuId("en"));
+    sequence.push_back(kavrin::gui::LanguageMenuId("en"));
     for (long id : sequence)
     {
         const auto at = std::find_if(items.begin(), items.end(),
@@ -159,7 +160,7 @@ TEST_F(KeyboardTest, EveryOptionIsReachedFromTheKeyboard)
     for (const kavrin::Choice& choice : kavrin::Choices)
         if (choice.IsFlag())
         {
-            EXPECT_TRUE(frame->GetMenuBar()->IsChecked(KavrinFrame::ChoiceMenuId(choice.key, "1")))
+            EXPECT_TRUE(frame->GetMenuBar()->IsChecked(kavrin::gui::ChoiceMenuId(choice.key, "1")))
                 << choice.key;
         }
     choose(items.size() - 2, true); // back to Czech

@@ -22,6 +22,7 @@
 #include "delay/choices.h"
 #include "delay/messages.h"
 #include "gui/kavrin_frame.h"
+#include "gui/menus.h"
 #include "gui/words_line.h"
 #include "gui_test.h"
 #include "layout_check.h"
@@ -33,13 +34,13 @@ namespace msg = kavrin::msg;
 /// The Options menu's item that chooses `word` of the choice `key` (a flag's check item for "1").
 long Item(const char* key, const char* word = "1")
 {
-    return KavrinFrame::ChoiceMenuId(key, word);
+    return kavrin::gui::ChoiceMenuId(key, word);
 }
 
 /// The Options menu's item for `value` of `choice`: a word's radio item, or a flag's check item.
 long Item(const kavrin::Choice& choice, int value)
 {
-    return KavrinFrame::ChoiceMenuId(choice.key,
+    return kavrin::gui::ChoiceMenuId(choice.key,
                                      choice.IsFlag() ? "1" : kavrin::WordOfValue(choice, value));
 }
 
@@ -52,7 +53,7 @@ bool ShowsChecked(const kavrin::Choice& choice, int value)
 
 long LanguageItem(const char* code)
 {
-    return KavrinFrame::LanguageMenuId(code);
+    return kavrin::gui::LanguageMenuId(code);
 }
 
 /// A window text in both languages.
