@@ -183,22 +183,16 @@ const CoreForm& CoreOf(PicCore core)
     return Cores[static_cast<int>(core)];
 }
 
-/// How the layout spells the pieces of one routine's instructions: {mw} after a MOVWF's file
-/// register, {df} after a DECFSZ's, {df3} after the DECFSZ of the three-level block's outermost
-/// counter, which the classic layout writes without ",1" (the assembler's default destination is
-/// the file register); {e} after a label; {tb} and {ta} around a jump's target.
+/// What the layout writes on the core after a MOVWF's file register (mw), after a DECFSZ's (df)
+/// and after that of a DECFSZ the classic layout writes without its destination (df3), and
+/// around a jump's target; the two-cycle jump without its indent.
 struct Spelling
 {
     std::string mw;
     std::string df;
     std::string df3;
-    std::string_view labelEnd;
     Wrap target;
-    Wrap fileRegister;
-    std::string_view literal;
-    std::string twoCycles; ///< the two-cycle jump's line, without its indent and line feed
-
-    std::string Number(int value) const { return fmt::format(fmt::runtime(literal), value); }
+    std::string twoCycles;
 };
 
 Spelling SpellingOf(const LayoutForm& layout, const CoreForm& core)
@@ -208,10 +202,7 @@ Spelling SpellingOf(const LayoutForm& layout, const CoreForm& core)
         layout.explicitOperands && core.accessBank ? std::string(layout.accessBank) : std::string();
     spelling.df = std::string(layout.toFile) + spelling.mw;
     spelling.df3 = layout.explicitOperands ? spelling.df : std::string();
-    spelling.labelEnd = layout.labelEnd;
     spelling.target = core.pages ? layout.pagedTarget : Wrap{};
-    spelling.fileRegister = layout.fileRegister;
-    spelling.literal = layout.literal;
     spelling.twoCycles =
         fmt::format("{}\t{}", core.twoCycles, spelling.target.Around(core.nextInstruction));
     return spelling;
@@ -250,30 +241,32 @@ constexpr std::string_view ModuleEnd = "\n"
                                        "\n"
                                        "\tEND";
 
-/// The number of a loop counter (1 to 3).
-int CounterLevel(shape::Register reg)
-{
-    return static_cast<int>(reg) - static_cast<int>(shape::Register::Counter1) + 1;
-}
-
-/// The highest loop counter `block` uses, 0 for none.
-int HighestCounter(const shape::Block& block)
-{
-    int highest = 0;
-    for (const shape::Instruction& instruction : block)
-        if (instruction.reg != shape::Register::None && instruction.reg != shape::Register::Units)
-            highest = std::max(highest, CounterLevel(instruction.reg));
-    return highest;
-}
-
 shape::Counts LoopCounts(const DelayPlan& plan)
 {
     return {plan.OuterCount, plan.MiddleCount, plan.InnerCount, 0};
 }
 
-shape::Counts FillerCounts(int count)
+/// The filler's pieces in the order they are written: `visit(block, counts, times)` for each,
+/// `times` copies of `block` in a row.
+template <typename Visit> void ForEachFillerPiece(const FillerPlan& filler, Visit visit)
 {
-    return {0, 0, 0, count};
+    if (filler.nestedCount > 0)
+        visit(shape::NestedLoop, shape::Counts{0, 0, 0, filler.nestedCount}, 1);
+    visit(shape::FreeLoop, shape::Counts{}, filler.freeLoops);
+    if (filler.countedLoop > 0)
+        visit(shape::CountedLoop, shape::Counts{0, 0, 0, filler.countedLoop}, 1);
+    if (!filler.clearsWatchdog)
+    {
+        visit(shape::JumpFiller, shape::Counts{}, filler.twoCycles);
+        visit(shape::NopFiller, shape::Counts{}, filler.oneCycle ? 1 : 0);
+        return;
+    }
+    // The jumps in groups, a CLRWDT after each.
+    for (std::int32_t clear = 0; clear < filler.clears; ++clear)
+    {
+        visit(shape::JumpFiller, shape::Counts{}, filler.JumpsBeforeClear(clear));
+        visit(shape::ClearFiller, shape::Counts{}, 1);
+    }
 }
 
 struct Writer
@@ -375,89 +368,59 @@ struct Writer
     void Label()
     {
         out += label;
-        out += spelling.labelEnd;
+        out += layout.labelEnd;
         out += '\n';
     }
 
-    std::string RegisterName(shape::Register reg) const
+    /// The label of `instruction` (defined or jumped to).
+    void LabelName(const shape::Instruction& instruction)
     {
-        if (reg == shape::Register::Units)
-            return UnitsCounterName(counter);
-        return std::string(counter) + static_cast<char>('0' + CounterLevel(reg));
+        out.append(label).append(instruction.label);
+        if (instruction.pad > 0)
+            out += std::to_string(padLabels + instruction.pad);
     }
 
-    /// The routine's label followed by the suffix of `mark`.
-    void LabelName(shape::Mark mark)
+    /// A register operand in the layout's spelling.
+    void Register(char reg)
     {
-        using shape::Mark;
-        out += label;
-        switch (mark)
-        {
-        case Mark::Loop1:
-        case Mark::Loop2:
-        case Mark::Loop3:
-            out += "_LOOP";
-            out += static_cast<char>('1' + static_cast<int>(mark) - static_cast<int>(Mark::Loop1));
-            break;
-        case Mark::PadFirst:
-        case Mark::PadSecond:
-            // The filler's labels are numbered through the routine, so its loops never meet.
-            fmt::format_to(std::back_inserter(out), "_PAD{}",
-                           padLabels + (mark == Mark::PadFirst ? 1 : 2));
-            break;
-        case Mark::Unit:
-            out += "_UNIT";
-            break;
-        case Mark::Next:
-            out += "_NEXT";
-            break;
-        case Mark::None:
-            break;
-        }
+        out.append(layout.fileRegister.before).append(counter);
+        out.push_back(reg);
+        out += layout.fileRegister.after;
     }
 
     /// One line of a block, in the layout's and the core's spelling.
     void Line(const shape::Instruction& instruction, const shape::Counts& counts)
     {
         using shape::Op;
-        switch (instruction.op)
+        if (instruction.op == Op::Label)
         {
-        case Op::Label:
             out += layout.labelIndent[instruction.depth - 1];
-            LabelName(instruction.mark);
-            out += spelling.labelEnd;
-            out += '\n';
-            return;
-        case Op::Return:
-            out += layout.returnIndent;
-            out += core.ret;
-            out += '\n';
-            return;
-        default:
-            break;
+            LabelName(instruction);
+            out += layout.labelEnd;
         }
-        out.append(static_cast<std::size_t>(instruction.depth), '\t');
+        else if (instruction.op == Op::Return)
+            out.append(layout.returnIndent).append(core.ret);
+        else
+            out.append(static_cast<std::size_t>(instruction.depth), '\t');
         switch (instruction.op)
         {
         case Op::LoadCount:
-            out += "MOVLW\t";
-            out += spelling.Number(counts.Of(instruction.count));
+            out.append("MOVLW\t").append(
+                fmt::format(fmt::runtime(layout.literal), counts[instruction.count]));
             break;
         case Op::Store:
             out += "MOVWF\t";
-            out += spelling.fileRegister.Around(RegisterName(instruction.reg));
+            Register(instruction.reg);
             out += spelling.mw;
             break;
         case Op::Decrement:
             out += "DECFSZ\t";
-            out += spelling.fileRegister.Around(RegisterName(instruction.reg));
+            Register(instruction.reg);
             out += instruction.defaultDestination ? spelling.df3 : spelling.df;
             break;
         case Op::Jump:
-            out += core.jump;
-            out += '\t';
-            out += spelling.target.before;
-            LabelName(instruction.mark);
+            out.append(core.jump).append("\t").append(spelling.target.before);
+            LabelName(instruction);
             out += spelling.target.after;
             break;
         case Op::TwoCycles:
@@ -476,96 +439,43 @@ struct Writer
         out += '\n';
     }
 
-    void Block(const shape::Block& block, const shape::Counts& counts = {})
+    /// `block` `times` times in a row: written once, then copied, unless its labels are
+    /// numbered, which each copy takes anew.
+    void Block(const shape::Block& block, const shape::Counts& counts = {}, std::int32_t times = 1)
     {
-        int pads = 0;
-        for (const shape::Instruction& instruction : block)
-            if (shape::IsIn(instruction, clears))
-            {
-                Line(instruction, counts);
-                pads += instruction.op == shape::Op::Label &&
-                        (instruction.mark == shape::Mark::PadFirst ||
-                         instruction.mark == shape::Mark::PadSecond);
-            }
-        padLabels += pads;
-    }
-
-    /// `block` `times` times in a row: written once, then copied.
-    void Repeat(const shape::Block& block, std::int32_t times)
-    {
-        if (times <= 0)
-            return;
         const std::size_t start = out.size();
-        Block(block);
+        int pads = 0;
+        for (std::int32_t i = 0; i < times && (i == 0 || pads > 0); ++i)
+        {
+            for (const shape::Instruction& instruction : block)
+                if (instruction.IsIn(clears))
+                {
+                    Line(instruction, counts);
+                    pads = std::max(pads, instruction.pad);
+                }
+            padLabels += pads;
+        }
+        if (pads > 0 || times <= 1)
+            return;
         const std::string once = out.substr(start);
         out.reserve(out.size() + once.size() * static_cast<std::size_t>(times - 1) + 64);
         for (std::int32_t i = 1; i < times; ++i)
             out += once;
     }
-
-    void Filler(const FillerPlan& filler)
-    {
-        if (filler.nestedCount > 0)
-            Block(shape::NestedLoop, FillerCounts(filler.nestedCount));
-        for (int i = 0; i < filler.freeLoops; ++i)
-            Block(shape::FreeLoop);
-        if (filler.countedLoop > 0)
-            Block(shape::CountedLoop, FillerCounts(filler.countedLoop));
-        if (filler.clearsWatchdog)
-        {
-            // The jumps in groups, a CLRWDT after each.
-            for (std::int32_t clear = 0; clear < filler.clears; ++clear)
-            {
-                Repeat(shape::JumpFiller, filler.JumpsBeforeClear(clear));
-                Block(shape::ClearFiller);
-            }
-            return;
-        }
-        Repeat(shape::JumpFiller, filler.twoCycles);
-        if (filler.oneCycle)
-            Block(shape::NopFiller);
-    }
 };
-
-/// The filler's spans in the order they are written.
-shape::Span FillerSpan(const FillerPlan& filler)
-{
-    using shape::Then;
-    const bool clears = filler.clearsWatchdog;
-    shape::Span span;
-    if (filler.nestedCount > 0)
-        span = SpanOf(shape::NestedLoop, FillerCounts(filler.nestedCount), clears);
-    if (filler.freeLoops > 0)
-        span = Then(span, Repeat(SpanOf(shape::FreeLoop, {}, clears), filler.freeLoops));
-    if (filler.countedLoop > 0)
-        span = Then(span, SpanOf(shape::CountedLoop, FillerCounts(filler.countedLoop), clears));
-    const shape::Span jump = SpanOf(shape::JumpFiller, {}, clears);
-    if (clears)
-    {
-        for (std::int32_t clear = 0; clear < filler.clears; ++clear)
-        {
-            const std::int32_t jumps = filler.JumpsBeforeClear(clear);
-            if (jumps > 0)
-                span = Then(span, Repeat(jump, jumps));
-            span = Then(span, SpanOf(shape::ClearFiller, {}, clears));
-        }
-        return span;
-    }
-    if (filler.twoCycles > 0)
-        span = Then(span, Repeat(jump, filler.twoCycles));
-    if (filler.oneCycle)
-        span = Then(span, SpanOf(shape::NopFiller, {}, clears));
-    return span;
-}
 
 /// The loop block of `plan` and its filler, one unit's body with W units.
 shape::Span BodySpan(const DelayPlan& plan, FillerKind kind)
 {
-    const FillerPlan filler = PlanFiller(plan.PadCycles, kind, plan.ClearsWatchdog);
-    if (plan.Levels == 0)
-        return FillerSpan(filler);
-    return Then(SpanOf(shape::LoopBlock(plan.Levels), LoopCounts(plan), plan.ClearsWatchdog),
-                FillerSpan(filler));
+    const bool clears = plan.ClearsWatchdog;
+    shape::Span span;
+    if (plan.Levels > 0)
+        span = SpanOf(shape::LoopBlock(plan.Levels), LoopCounts(plan), clears);
+    ForEachFillerPiece(
+        PlanFiller(plan.PadCycles, kind, clears),
+        [&span, clears](const shape::Block& block, const shape::Counts& counts, std::int32_t times)
+        { span = Then(span, Repeat(SpanOf(block, counts, clears), times)); });
+    return span;
 }
 } // namespace
 
@@ -582,12 +492,9 @@ std::vector<std::string> RoutineCounters(const DelayPlan& plan, std::string_view
     // routine that clears the watchdog and has no loop block for the smallest targets).
     const FillerPlan filler = PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog);
     int highest = plan.Levels > 0 ? HighestCounter(shape::LoopBlock(plan.Levels)) : 0;
-    if (filler.nestedCount > 0)
-        highest = std::max(highest, HighestCounter(shape::NestedLoop));
-    if (filler.freeLoops > 0)
-        highest = std::max(highest, HighestCounter(shape::FreeLoop));
-    if (filler.countedLoop > 0)
-        highest = std::max(highest, HighestCounter(shape::CountedLoop));
+    ForEachFillerPiece(
+        filler, [&highest](const shape::Block& block, const shape::Counts&, std::int32_t times)
+        { highest = std::max(highest, times > 0 ? HighestCounter(block) : 0); });
     std::vector<std::string> names;
     for (int level = 1; level <= highest; ++level)
         names.push_back(std::string(counter) + static_cast<char>('0' + level));
@@ -627,7 +534,9 @@ std::string WriteDelayRoutine(const DelayPlan& plan, double delay, std::string_v
         writer.Block(shape::UnitLoopHead);
     if (plan.Levels > 0)
         writer.Block(shape::LoopBlock(plan.Levels), LoopCounts(plan));
-    writer.Filler(PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog));
+    ForEachFillerPiece(PlanFiller(plan.PadCycles, format.filler, plan.ClearsWatchdog),
+                       [&writer](const shape::Block& block, const shape::Counts& counts,
+                                 std::int32_t times) { writer.Block(block, counts, times); });
     const bool tail = format.timesW && plan.CallReturnCounted;
     if (format.timesW)
         writer.Block(tail ? shape::UnitLoopEndToTail : shape::UnitLoopEnd);

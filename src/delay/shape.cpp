@@ -1,6 +1,5 @@
 #include "shape.h"
 
-#include <array>
 #include <vector>
 
 namespace kavrin::shape
@@ -12,127 +11,95 @@ template <std::size_t N> constexpr Block BlockOf(const Instruction (&instruction
     return {instructions, N};
 }
 
-// Each loop: the count loaded (MOVLW, MOVWF) where it has one, its label, the loop's body one
-// level deeper, the DECFSZ of its counter and the jump back. A countdown around no loop has its
-// DECFSZ with the body (the CLRWDT that starts each pass in a routine that clears the watchdog).
+constexpr Instruction Load(int depth, Count count)
+{
+    return {Op::LoadCount, depth, count};
+}
+constexpr Instruction Store(int depth, char reg)
+{
+    return {Op::Store, depth, NoCount, reg};
+}
+constexpr Instruction Decrement(int depth, char reg, bool defaultDestination = false)
+{
+    return {Op::Decrement, depth, NoCount, reg, {}, 0, When::Always, defaultDestination};
+}
+constexpr Instruction Label(int depth, std::string_view name, int pad = 0)
+{
+    return {Op::Label, depth, NoCount, 0, name, pad};
+}
+constexpr Instruction Jump(int depth, std::string_view name, int pad = 0)
+{
+    return {Op::Jump, depth, NoCount, 0, name, pad};
+}
+/// The CLRWDT that starts each pass of a countdown in a routine that clears the watchdog.
+constexpr Instruction PassClear(int depth)
+{
+    return {Op::ClearWatchdog, depth, NoCount, 0, {}, 0, When::Clearing};
+}
 
+// Each loop: its count loaded where it has one, its label, its body one level deeper, the DECFSZ
+// of its counter and the jump back. An innermost countdown has its DECFSZ with its body.
 constexpr Instruction TwoLevel[] = {
-    {Op::LoadCount, 1, Count::Outer},
-    {Op::Store, 1, Count::None, Register::Counter2},
-    {Op::Label, 1, Count::None, Register::None, Mark::Loop1},
-    {Op::LoadCount, 2, Count::Inner},
-    {Op::Store, 2, Count::None, Register::Counter1},
-    {Op::Label, 2, Count::None, Register::None, Mark::Loop2},
-    {Op::ClearWatchdog, 3, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Decrement, 3, Count::None, Register::Counter1},
-    {Op::Jump, 2, Count::None, Register::None, Mark::Loop2},
-    {Op::Decrement, 1, Count::None, Register::Counter2},
-    {Op::Jump, 1, Count::None, Register::None, Mark::Loop1},
+    Load(1, Outer),    Store(1, '2'),      Label(1, "_LOOP1"), Load(2, Inner),
+    Store(2, '1'),     Label(2, "_LOOP2"), PassClear(3),       Decrement(3, '1'),
+    Jump(2, "_LOOP2"), Decrement(1, '2'),  Jump(1, "_LOOP1"),
 };
-
 constexpr Instruction ThreeLevel[] = {
-    {Op::LoadCount, 1, Count::Outer},
-    {Op::Store, 1, Count::None, Register::Counter3},
-    {Op::Label, 1, Count::None, Register::None, Mark::Loop1},
-    {Op::LoadCount, 2, Count::Middle},
-    {Op::Store, 2, Count::None, Register::Counter2},
-    {Op::Label, 2, Count::None, Register::None, Mark::Loop2},
-    {Op::LoadCount, 3, Count::Inner},
-    {Op::Store, 3, Count::None, Register::Counter1},
-    {Op::Label, 3, Count::None, Register::None, Mark::Loop3},
-    {Op::ClearWatchdog, 4, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Decrement, 4, Count::None, Register::Counter1},
-    {Op::Jump, 3, Count::None, Register::None, Mark::Loop3},
-    {Op::Decrement, 2, Count::None, Register::Counter2},
-    {Op::Jump, 2, Count::None, Register::None, Mark::Loop2},
-    {Op::Decrement, 1, Count::None, Register::Counter3, Mark::None, When::Always, true},
-    {Op::Jump, 1, Count::None, Register::None, Mark::Loop1},
+    Load(1, Outer),     Store(1, '3'),      Label(1, "_LOOP1"),      Load(2, Middle),
+    Store(2, '2'),      Label(2, "_LOOP2"), Load(3, Inner),          Store(3, '1'),
+    Label(3, "_LOOP3"), PassClear(4),       Decrement(4, '1'),       Jump(3, "_LOOP3"),
+    Decrement(2, '2'),  Jump(2, "_LOOP2"),  Decrement(1, '3', true), Jump(1, "_LOOP1"),
 };
-
 // The filler's loops run on the loop block's counters, which it leaves at zero.
 constexpr Instruction Nested[] = {
-    {Op::LoadCount, 1, Count::Filler},
-    {Op::Store, 1, Count::None, Register::Counter2},
-    {Op::Label, 1, Count::None, Register::None, Mark::PadFirst},
-    {Op::Label, 2, Count::None, Register::None, Mark::PadSecond},
-    {Op::ClearWatchdog, 3, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Decrement, 3, Count::None, Register::Counter1},
-    {Op::Jump, 2, Count::None, Register::None, Mark::PadSecond},
-    {Op::Decrement, 1, Count::None, Register::Counter2},
-    {Op::Jump, 1, Count::None, Register::None, Mark::PadFirst},
+    Load(1, Filler),   Store(1, '2'),      Label(1, "_PAD", 1), Label(2, "_PAD", 2), PassClear(3),
+    Decrement(3, '1'), Jump(2, "_PAD", 2), Decrement(1, '2'),   Jump(1, "_PAD", 1),
 };
-
 constexpr Instruction Free[] = {
-    {Op::Label, 1, Count::None, Register::None, Mark::PadFirst},
-    {Op::ClearWatchdog, 2, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Decrement, 2, Count::None, Register::Counter1},
-    {Op::Jump, 1, Count::None, Register::None, Mark::PadFirst},
+    Label(1, "_PAD", 1),
+    PassClear(2),
+    Decrement(2, '1'),
+    Jump(1, "_PAD", 1),
 };
-
 constexpr Instruction Counted[] = {
-    {Op::LoadCount, 1, Count::Filler},
-    {Op::Store, 1, Count::None, Register::Counter1},
-    {Op::Label, 1, Count::None, Register::None, Mark::PadFirst},
-    {Op::ClearWatchdog, 2, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Decrement, 2, Count::None, Register::Counter1},
-    {Op::Jump, 1, Count::None, Register::None, Mark::PadFirst},
+    Load(1, Filler), Store(1, '1'),     Label(1, "_PAD", 1),
+    PassClear(2),    Decrement(2, '1'), Jump(1, "_PAD", 1),
 };
-
 constexpr Instruction Jumps[] = {{Op::TwoCycles}};
 constexpr Instruction Nops[] = {{Op::Nop}};
 constexpr Instruction Clears[] = {{Op::ClearWatchdog}};
-
-constexpr Instruction UnitHead[] = {
-    {Op::Store, 1, Count::None, Register::Units},
-    {Op::Label, 1, Count::None, Register::None, Mark::Unit},
-};
-constexpr Instruction UnitEnd[] = {
-    {Op::Decrement, 1, Count::None, Register::Units},
-    {Op::Jump, 1, Count::None, Register::None, Mark::Unit},
-};
-constexpr Instruction UnitEndToTail[] = {
-    {Op::Decrement, 1, Count::None, Register::Units},
-    {Op::Jump, 1, Count::None, Register::None, Mark::Next},
-};
-// Two cycles, which clear the watchdog in a routine that clears it, then back to the next unit.
+// The units from W; each unit's body; the count down, to the next unit or to the tail, whose two
+// cycles clear the watchdog in a routine that clears it.
+constexpr Instruction UnitHead[] = {Store(1, 'W'), Label(1, "_UNIT")};
+constexpr Instruction UnitEnd[] = {Decrement(1, 'W'), Jump(1, "_UNIT")};
+constexpr Instruction UnitEndToTail[] = {Decrement(1, 'W'), Jump(1, "_NEXT")};
 constexpr Instruction Tail[] = {
-    {Op::Label, 1, Count::None, Register::None, Mark::Next},
-    {Op::TwoCycles, 1, Count::None, Register::None, Mark::None, When::Plain},
-    {Op::ClearWatchdog, 1, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Nop, 1, Count::None, Register::None, Mark::None, When::Clearing},
-    {Op::Jump, 1, Count::None, Register::None, Mark::Unit},
+    Label(1, "_NEXT"),
+    {Op::TwoCycles, 1, NoCount, 0, {}, 0, When::Plain},
+    {Op::ClearWatchdog, 1, NoCount, 0, {}, 0, When::Clearing},
+    {Op::Nop, 1, NoCount, 0, {}, 0, When::Clearing},
+    Jump(1, "_UNIT"),
 };
 constexpr Instruction Return[] = {{Op::Return, 0}};
 
 constexpr std::int64_t FullPasses = 256; // a countdown from zero
-
-const Span Clear{1, true, 1, 0, 0};
 
 /// A countdown of `passes` passes around `body`: each but the last ends in the DECFSZ and the
 /// jump back, the last in the DECFSZ that skips the jump.
 Span Countdown(const Span& body, std::int64_t passes)
 {
     const Span last = Then(body, Cycles(TimingOf(Op::Decrement).skipping));
-    if (passes == 1)
-        return last;
     const Span pass =
         Then(body, Cycles(TimingOf(Op::Decrement).cycles + TimingOf(Op::Jump).cycles));
     return Then(Repeat(pass, passes - 1), last);
 }
 } // namespace
 
-const Block TwoLevelBlock = BlockOf(TwoLevel);
-const Block ThreeLevelBlock = BlockOf(ThreeLevel);
-const Block NestedLoop = BlockOf(Nested);
-const Block FreeLoop = BlockOf(Free);
-const Block CountedLoop = BlockOf(Counted);
-const Block JumpFiller = BlockOf(Jumps);
-const Block NopFiller = BlockOf(Nops);
-const Block ClearFiller = BlockOf(Clears);
-const Block UnitLoopHead = BlockOf(UnitHead);
-const Block UnitLoopEnd = BlockOf(UnitEnd);
-const Block UnitLoopEndToTail = BlockOf(UnitEndToTail);
-const Block UnitTail = BlockOf(Tail);
+const Block TwoLevelBlock = BlockOf(TwoLevel), ThreeLevelBlock = BlockOf(ThreeLevel);
+const Block NestedLoop = BlockOf(Nested), FreeLoop = BlockOf(Free), CountedLoop = BlockOf(Counted);
+const Block JumpFiller = BlockOf(Jumps), NopFiller = BlockOf(Nops), ClearFiller = BlockOf(Clears);
+const Block UnitLoopHead = BlockOf(UnitHead), UnitLoopEnd = BlockOf(UnitEnd);
+const Block UnitLoopEndToTail = BlockOf(UnitEndToTail), UnitTail = BlockOf(Tail);
 const Block ReturnBlock = BlockOf(Return);
 
 const Block& LoopBlock(int levels)
@@ -142,11 +109,20 @@ const Block& LoopBlock(int levels)
 
 std::int32_t Words(const Block& block, bool clears)
 {
-    std::int32_t words = 0;
+    return static_cast<std::int32_t>(std::count_if(block.begin(), block.end(),
+                                                   [clears](const Instruction& instruction) {
+                                                       return instruction.op != Op::Label &&
+                                                              instruction.IsIn(clears);
+                                                   }));
+}
+
+int HighestCounter(const Block& block)
+{
+    int highest = 0;
     for (const Instruction& instruction : block)
-        if (instruction.op != Op::Label && IsIn(instruction, clears))
-            ++words;
-    return words;
+        if (instruction.reg >= '1' && instruction.reg <= '3')
+            highest = std::max(highest, instruction.reg - '0');
+    return highest;
 }
 
 Span Cycles(std::int64_t cycles)
@@ -169,8 +145,8 @@ Span Then(const Span& a, const Span& b)
 Span Repeat(const Span& span, std::int64_t times)
 {
     // One join of two shows every run between clears.
-    if (times == 1)
-        return span;
+    if (times <= 1)
+        return times == 1 ? span : Span{};
     Span twice = Then(span, span);
     twice.length = span.length * times;
     return twice;
@@ -178,68 +154,56 @@ Span Repeat(const Span& span, std::int64_t times)
 
 Span SpanOf(const Block& block, const Counts& counts, bool clears)
 {
-    // The span before each open label, innermost last; W and each register's count as loaded.
-    struct Open
-    {
-        Mark mark;
-        Span before;
-    };
-    std::vector<Open> open;
-    std::array<std::int64_t, 5> loaded{}; // by Register; 0: counts down from zero
+    // The span before each open label, innermost last; what W and each register were loaded
+    // with (nothing: a countdown from zero).
+    std::vector<std::pair<const Instruction*, Span>> open;
+    std::array<std::int64_t, 128> loaded{};
     std::int64_t w = 0;
-    const Instruction* decrement = nullptr; // a DECFSZ whose jump is next
+    const Instruction* decrement = nullptr; // a DECFSZ whose jump comes next
     Span span;
     for (const Instruction& instruction : block)
     {
-        if (!IsIn(instruction, clears))
+        if (!instruction.IsIn(clears))
             continue;
-        const std::size_t reg = static_cast<std::size_t>(instruction.reg);
+        if (instruction.op == Op::Jump && decrement && !open.empty() &&
+            open.back().first->SameLabel(instruction))
+        {
+            const std::int64_t passes = loaded[static_cast<std::size_t>(decrement->reg)];
+            span = Then(open.back().second, Countdown(span, passes ? passes : FullPasses));
+            open.pop_back();
+            decrement = nullptr;
+            continue;
+        }
+        if (decrement) // a DECFSZ that closes no loop falls through to the next instruction
+            span = Then(span, Cycles(TimingOf(Op::Decrement).cycles));
+        decrement = nullptr;
         switch (instruction.op)
         {
         case Op::Label:
-            open.push_back({instruction.mark, span});
-            span = Cycles(0);
+            open.emplace_back(&instruction, span);
+            span = Span{};
             continue;
         case Op::Decrement:
             decrement = &instruction;
             continue;
-        case Op::Jump:
-            if (decrement && !open.empty() && open.back().mark == instruction.mark)
-            {
-                const std::int64_t passes = loaded[static_cast<std::size_t>(decrement->reg)];
-                span = Then(open.back().before, Countdown(span, passes ? passes : FullPasses));
-                open.pop_back();
-                decrement = nullptr;
-                continue;
-            }
-            break;
+        case Op::ClearWatchdog:
+            span = Then(span, Span{1, true, 1, 0, 0});
+            continue;
         case Op::LoadCount:
-            w = counts.Of(instruction.count);
+            w = counts[instruction.count];
             break;
         case Op::Store:
-            loaded[reg] = w;
+            loaded[static_cast<std::size_t>(instruction.reg)] = w;
             break;
-        case Op::ClearWatchdog:
-            span = Then(span, Clear);
-            continue;
-        case Op::TwoCycles:
-        case Op::Nop:
-        case Op::Return:
+        default:
             break;
         }
-        if (decrement) // a DECFSZ not closing a loop: it falls through
-            span = Then(span, Cycles(TimingOf(Op::Decrement).cycles));
-        decrement = nullptr;
         span = Then(span, Cycles(TimingOf(instruction.op).cycles));
     }
     if (decrement)
         span = Then(span, Cycles(TimingOf(Op::Decrement).cycles));
-    // Labels left open (a block that jumps elsewhere) add nothing of their own.
-    while (!open.empty())
-    {
-        span = Then(open.back().before, span);
-        open.pop_back();
-    }
+    for (; !open.empty(); open.pop_back()) // labels that no loop closes add nothing
+        span = Then(open.back().second, span);
     return span;
 }
 } // namespace kavrin::shape
