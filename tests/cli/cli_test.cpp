@@ -147,6 +147,10 @@ TEST(KavrinCli, ShowsTheOneMessageOnStderrAndExitsWithOne)
         {{"--label="}, kavrin::msg::LabelEmpty},
         {{"-l", std::string(256, 'L')}, kavrin::msg::LabelTooLong},
         {{"-c", "\xFF"}, kavrin::msg::CounterInvalid},
+        // Names gpasm cannot take, in the layouts made for it.
+        {{"-l", "nop", "--syntax", "module"}, kavrin::msg::LabelReserved},
+        {{"-c", "d", "--times-w", "--syntax", "gputils"}, kavrin::msg::CounterMakesReserved},
+        {{"-l", "nop", "-c", "d", "--times-w"}, nullptr},
         {{"-f", "0"}, kavrin::msg::DelayTooSmall},
         {{"-f", "20", "-d", "1000000"}, kavrin::msg::DelayTooLarge},
         // 14 cycles: enough for one delay with CALL and RETURN counted, not for a unit loop.
