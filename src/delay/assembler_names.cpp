@@ -248,12 +248,13 @@ bool IsReservedWord(Assembler assembler, std::string_view name)
     return rules && IsReserved(*rules, name);
 }
 
-std::vector<std::string> CounterNames(std::string_view counter)
+std::vector<std::string> CounterNames(std::string_view counter, bool unitsCounter)
 {
     std::vector<std::string> names;
     for (char level : {'1', '2', '3'})
         names.push_back(std::string(counter) + level);
-    names.push_back(UnitsCounterName(counter));
+    if (unitsCounter)
+        names.push_back(UnitsCounterName(counter));
     return names;
 }
 
@@ -276,7 +277,8 @@ bool IsLabelName(std::string_view name, std::string_view label)
     return true;
 }
 
-AssemblerNameFault CheckCounterName(Assembler assembler, std::string_view counter)
+AssemblerNameFault CheckCounterName(Assembler assembler, std::string_view counter,
+                                    bool unitsCounter)
 {
     const AssemblerRules* rules = RulesOf(assembler);
     if (!rules)
@@ -285,7 +287,7 @@ AssemblerNameFault CheckCounterName(Assembler assembler, std::string_view counte
         return AssemblerNameFault::NotIdentifier;
     if (IsReserved(*rules, counter))
         return AssemblerNameFault::Reserved;
-    for (const std::string& name : CounterNames(counter))
+    for (const std::string& name : CounterNames(counter, unitsCounter))
         if (IsReserved(*rules, name))
             return AssemblerNameFault::MakesReserved;
     return AssemblerNameFault::Ok;

@@ -46,8 +46,10 @@ enum class AssemblerNameFault
     SameAsCounter,
 };
 
-/// Judges the counter base name for `assembler`: the name itself, then the counters made of it.
-AssemblerNameFault CheckCounterName(Assembler assembler, std::string_view counter);
+/// Judges the counter base name for `assembler`: the name itself, then the counters made of it,
+/// the units counter only with `unitsCounter` (a routine that waits W units).
+AssemblerNameFault CheckCounterName(Assembler assembler, std::string_view counter,
+                                    bool unitsCounter);
 
 /// Judges the label for `assembler`, with `counter` the counter base name that passed
 /// `CheckCounterName`: the label itself, then the labels and sections made of it, then whether
@@ -61,8 +63,9 @@ bool IsAssemblerIdentifier(Assembler assembler, std::string_view name);
 /// True when `name`, in any letter case, is a reserved word of `assembler`.
 bool IsReservedWord(Assembler assembler, std::string_view name);
 
-/// The counters a routine may use: the base followed by 1, 2, 3 and W.
-std::vector<std::string> CounterNames(std::string_view counter);
+/// The counters a routine may use: the base followed by 1, 2 and 3, and with `unitsCounter` the
+/// units counter (`UnitsCounterName`).
+std::vector<std::string> CounterNames(std::string_view counter, bool unitsCounter = true);
 
 /// True when `name` is a label or a section a routine labelled `label` may write: the label
 /// itself, its loop labels (_LOOP1 to _LOOP3), its filler loop labels (_PAD and a number from 1

@@ -108,8 +108,8 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     const Assembler assembler = AssemblerOf(format.syntax);
     if (auto error = NameError(input.counter, CounterMessages))
         return *error;
-    if (auto error =
-            AssemblerNameError(CheckCounterName(assembler, input.counter), CounterMessages))
+    if (auto error = AssemblerNameError(CheckCounterName(assembler, input.counter, format.timesW),
+                                        CounterMessages))
         return *error;
     if (auto error = NameError(input.label, LabelMessages))
         return *error;

@@ -312,7 +312,7 @@ TEST(AssemblerNames, RefuseWhatTheAssemblerCannotTake)
     {
         SCOPED_TRACE("counter \"" + c.counter.substr(0, 20) + "\", label \"" +
                      c.label.substr(0, 20) + "\"");
-        EXPECT_EQ(CheckCounterName(c.assembler, c.counter), c.counterFault);
+        EXPECT_EQ(CheckCounterName(c.assembler, c.counter, true), c.counterFault);
         const std::string counter = c.counterFault == F::Ok ? c.counter : "CNT";
         EXPECT_EQ(CheckLabelName(c.assembler, c.label, counter), c.labelFault);
     }
