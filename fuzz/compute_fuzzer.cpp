@@ -406,8 +406,10 @@ bool IsIdentifierOf(kavrin::Assembler assembler, std::string_view name)
 
 /// The names a text in an assembler's layout defines and uses, read from its lines: a name in
 /// column 1 (a trailing ":" dropped) is a label, a section (before CODE or a data section) or a
-/// datum (before RES); the register of a MOVWF or DECFSZ is a counter, the target of a jump and
-/// the name after GLOBAL a label.
+/// datum (before RES or DS); the register of a MOVWF or DECFSZ is a counter, the target of a jump
+/// and the name after GLOBAL a label, each also inside a macro's parentheses (BANKMASK(CNT1)).
+/// Preprocessor lines and the PSECT lines, whose names are the label's or <xc.inc>'s, are passed
+/// over.
 struct TextNames
 {
     std::vector<std::string> labels, sections, data;
@@ -419,7 +421,7 @@ TextNames ReadNames(std::string_view text)
     TextNames names;
     for (std::string_view line : Lines(text))
     {
-        if (line.empty() || line[0] == ';')
+        if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         std::vector<std::string> words;
         for (std::size_t i = 0; i < line.size();)
@@ -439,7 +441,7 @@ TextNames ReadNames(std::string_view text)
             if (!name.empty() && name.back() == ':')
                 name.pop_back();
             const std::string next = words.size() > 1 ? words[1] : "";
-            if (next == "RES")
+            if (next == "RES" || next == "DS")
                 names.data.push_back(name);
             else if (next == "CODE" || next.compare(0, 5, "UDATA") == 0)
                 names.sections.push_back(name);
@@ -450,8 +452,11 @@ TextNames ReadNames(std::string_view text)
             continue;
         }
         const std::string op = kavrin::reference::detail::Upper(words[0]);
-        const std::string operand =
-            words.size() > 1 ? words[1].substr(0, words[1].find(',')) : std::string();
+        std::string operand = words.size() > 1 ? words[1] : std::string();
+        const std::size_t open = operand.find('(');
+        if (open != std::string::npos)
+            operand = operand.substr(open + 1, operand.find(')') - open - 1);
+        operand = operand.substr(0, operand.find(','));
         if (op == "MOVWF" || op == "DECFSZ")
             names.counters.insert(operand);
         else if ((op == "GOTO" || op == "BRA") && operand.compare(0, 1, "$") != 0)
@@ -560,6 +565,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckText(*gputils, routine, fuzz.input, fuzz.format, fuzz.w, true);
         break;
     }
+    default:
+        // A layout whose text the checks above do not read: its plan and names are checked.
+        break;
     }
     return 0;
 }
