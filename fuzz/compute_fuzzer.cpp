@@ -1,13 +1,16 @@
 // libFuzzer target for the compute command. The fuzz input is one flag byte (bit 0: CALL and
-// RETURN counted, bit 1: gputils layout, bit 2: loop filler, bits 3-4: core, 1 baseline,
-// 2 PIC18, else midrange, bit 5: the routine waits W units, bits 6-7: the delay's unit, 0 ms,
-// 1 us, 2 s, 3 cycles) followed by the frequency, delay, label and counter texts, separated by
-// zero bytes; missing texts are empty. After one more zero byte, the next byte is the W the
-// routine is run with (0 when missing), and the one after it a second flag byte (bit 0: the
-// routine clears the watchdog). Every result must be one of the known messages or a well-formed
-// routine whose loops and filler take exactly the target cycles, W times the unit's with the
-// unit loop; a routine that clears the watchdog never runs longer between two CLRWDTs than the
-// bound its header states, at most 16 cycles.
+// RETURN counted) followed by the frequency, delay, label and counter texts, separated by zero
+// bytes; missing texts are empty. After one more zero byte, the next byte is the W the routine is
+// run with (0 when missing), and the one after it a second flag byte. The flag bytes' other bits,
+// bits 1 to 7 of the first and then those of the second, choose the routine's form by walking the
+// table of choices (delay/choices.h) in its order: each choice takes as many bits as its largest
+// value needs, and their number counted from the choice's default, modulo its number of values,
+// is its value; all bits zero are the window's defaults. Every result must be one of the known
+// messages or a well-formed routine whose loops and filler take exactly the target cycles, W
+// times the unit's with the unit loop; a routine that clears the watchdog never runs longer
+// between two CLRWDTs than the bound its header states, at most 16 cycles. In a layout made for
+// an assembler, every label, section and counter the text names is an identifier of that
+// assembler and none of its reserved words, and no two of them are one name.
 
 #include <algorithm>
 #include <array>
@@ -16,11 +19,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "delay/assembler_names.h"
+#include "delay/choices.h"
 #include "delay/compute.h"
 #include "delay/input_rules.h"
 #include "delay/messages.h"
@@ -53,24 +60,21 @@ struct FuzzInput
     int w = 0; ///< the W register at the CALL
 };
 
+/// The number of bits that hold the values 0 to count - 1.
+int BitsFor(int count)
+{
+    int bits = 0;
+    while ((1 << bits) < count)
+        ++bits;
+    return bits;
+}
+
 FuzzInput Split(const std::uint8_t* data, std::size_t size)
 {
     FuzzInput fuzz;
     if (size == 0)
         return fuzz;
     fuzz.input.countCallReturn = (data[0] & 1) != 0;
-    fuzz.format.syntax =
-        (data[0] & 2) != 0 ? kavrin::RoutineSyntax::Gputils : kavrin::RoutineSyntax::Classic;
-    fuzz.format.filler = (data[0] & 4) != 0 ? kavrin::FillerKind::Loop : kavrin::FillerKind::Goto;
-    const int core = (data[0] >> 3) & 3;
-    fuzz.format.core = core == 1   ? kavrin::PicCore::Baseline
-                       : core == 2 ? kavrin::PicCore::Pic18
-                                   : kavrin::PicCore::Midrange;
-    fuzz.format.timesW = (data[0] & 32) != 0;
-    constexpr kavrin::DelayUnit units[] = {kavrin::DelayUnit::Milliseconds,
-                                           kavrin::DelayUnit::Microseconds,
-                                           kavrin::DelayUnit::Seconds, kavrin::DelayUnit::Cycles};
-    fuzz.format.unit = units[(data[0] >> 6) & 3];
     std::array<std::string*, 4> texts{&fuzz.input.frequency, &fuzz.input.delay, &fuzz.input.label,
                                       &fuzz.input.counter};
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -82,7 +86,16 @@ FuzzInput Split(const std::uint8_t* data, std::size_t size)
     }
     if (!rest.empty())
         fuzz.w = static_cast<unsigned char>(rest[0]);
-    fuzz.format.watchdog = rest.size() > 1 && (rest[1] & 1) != 0;
+    const unsigned second = rest.size() > 1 ? static_cast<unsigned char>(rest[1]) : 0;
+    unsigned bits = (data[0] >> 1) | (second << 7);
+    for (const kavrin::Choice& choice : kavrin::Choices)
+    {
+        const int count = choice.ValueCount();
+        const int width = BitsFor(count);
+        const int raw = static_cast<int>(bits & ((1u << width) - 1));
+        bits >>= width;
+        choice.set(fuzz.format, (choice.defaultValue + raw) % count);
+    }
     return fuzz;
 }
 
@@ -90,10 +103,13 @@ bool IsKnownMessage(const std::string& message)
 {
     namespace msg = kavrin::msg;
     for (const char* known :
-         {msg::FrequencyNotNumber, msg::FrequencyNotPositive, msg::DelayNotNumber,
-          msg::CyclesNotWhole, msg::CounterEmpty, msg::CounterInvalid, msg::CounterTooLong,
-          msg::LabelEmpty, msg::LabelInvalid, msg::LabelTooLong, msg::DelayTooSmall,
-          msg::DelayTooLarge})
+         {msg::FrequencyNotNumber,   msg::FrequencyNotPositive, msg::DelayNotNumber,
+          msg::CyclesNotWhole,       msg::CounterEmpty,         msg::CounterInvalid,
+          msg::CounterTooLong,       msg::CounterNotIdentifier, msg::CounterReserved,
+          msg::CounterMakesReserved, msg::LabelEmpty,           msg::LabelInvalid,
+          msg::LabelTooLong,         msg::LabelNotIdentifier,   msg::LabelTooLongForAssembler,
+          msg::LabelReserved,        msg::LabelMakesReserved,   msg::LabelSameAsCounter,
+          msg::DelayTooSmall,        msg::DelayTooLarge})
         if (message == known)
             return true;
     return false;
@@ -234,12 +250,12 @@ bool PlainName(const std::string& name)
     return true;
 }
 
-void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& input,
-               const kavrin::RoutineFormat& format, int w)
+/// Checks `text`, the routine's text in the classic layout or, with `gputils`, in gpasm's.
+void CheckText(const std::string& text, const kavrin::DelayRoutine& routine,
+               const kavrin::ComputeInput& input, const kavrin::RoutineFormat& format, int w,
+               bool gputils)
 {
-    const std::string& text = routine.text;
     const kavrin::DelayPlan& plan = routine.plan;
-    const bool gputils = format.syntax == kavrin::RoutineSyntax::Gputils;
     const bool pic18 = format.core == kavrin::PicCore::Pic18;
     const bool loop = format.filler == kavrin::FillerKind::Loop;
     const bool watchdog = format.watchdog;
@@ -372,6 +388,133 @@ void CheckText(const kavrin::DelayRoutine& routine, const kavrin::ComputeInput& 
         Expect(count.instructions - fixedWords <= (watchdog ? LoopFillerWordsClearing : 12),
                "loop filler too long", std::to_string(count.instructions));
 }
+
+/// An identifier of `assembler`, as its manual states it: gpasm (following MPASM) a letter or
+/// "_" first, then letters, digits, "_" and "?"; pic-as also "?" first and "$" after it.
+bool IsIdentifierOf(kavrin::Assembler assembler, std::string_view name)
+{
+    const bool picAs = assembler == kavrin::Assembler::PicAs;
+    const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+    if (name.empty() || !(letter(name[0]) || name[0] == '_' || (picAs && name[0] == '?')))
+        return false;
+    for (char c : name)
+        if (!letter(c) && !std::isdigit(static_cast<unsigned char>(c)) && c != '_' && c != '?' &&
+            !(picAs && c == '$'))
+            return false;
+    return true;
+}
+
+/// The names a text in an assembler's layout defines and uses, read from its lines: a name in
+/// column 1 (a trailing ":" dropped) is a label, a section (before CODE or a data section) or a
+/// datum (before RES or DS); the register of a MOVWF or DECFSZ is a counter, the target of a jump
+/// and the name after GLOBAL a label, each also inside a macro's parentheses (BANKMASK(CNT1)).
+/// Preprocessor lines and the PSECT lines, whose names are the label's or <xc.inc>'s, are passed
+/// over.
+struct TextNames
+{
+    std::vector<std::string> labels, sections, data;
+    std::set<std::string> counters, jumps, globals;
+};
+
+TextNames ReadNames(std::string_view text)
+{
+    TextNames names;
+    for (std::string_view line : Lines(text))
+    {
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        std::vector<std::string> words;
+        for (std::size_t i = 0; i < line.size();)
+        {
+            const std::size_t end = line.find_first_of(" \t", i);
+            if (end != i)
+                words.emplace_back(line.substr(i, end - i));
+            if (end == std::string_view::npos)
+                break;
+            i = end + 1;
+        }
+        if (words.empty())
+            continue;
+        if (line[0] != ' ' && line[0] != '\t')
+        {
+            std::string name = words[0];
+            if (!name.empty() && name.back() == ':')
+                name.pop_back();
+            const std::string next = words.size() > 1 ? words[1] : "";
+            if (next == "RES" || next == "DS")
+                names.data.push_back(name);
+            else if (next == "CODE" || next.compare(0, 5, "UDATA") == 0)
+                names.sections.push_back(name);
+            else if (next.empty())
+                names.labels.push_back(name);
+            else
+                Fail("a column-1 name before an unknown word", std::string(line));
+            continue;
+        }
+        const std::string op = kavrin::reference::detail::Upper(words[0]);
+        std::string operand = words.size() > 1 ? words[1] : std::string();
+        const std::size_t open = operand.find('(');
+        if (open != std::string::npos)
+            operand = operand.substr(open + 1, operand.find(')') - open - 1);
+        operand = operand.substr(0, operand.find(','));
+        if (op == "MOVWF" || op == "DECFSZ")
+            names.counters.insert(operand);
+        else if ((op == "GOTO" || op == "BRA") && operand.compare(0, 1, "$") != 0)
+            names.jumps.insert(operand);
+        else if (op == "GLOBAL")
+            names.globals.insert(operand);
+    }
+    return names;
+}
+
+/// In a layout made for an assembler, every name the text has is an identifier of it and none of
+/// its reserved words, the labels, data and counters are all different names, and every jump and
+/// GLOBAL reaches a label; a module's sections are told apart by gpasm (78 characters).
+void CheckNames(const std::string& text, kavrin::Assembler assembler)
+{
+    const TextNames names = ReadNames(text);
+    std::vector<std::string> all(names.labels);
+    all.insert(all.end(), names.sections.begin(), names.sections.end());
+    all.insert(all.end(), names.data.begin(), names.data.end());
+    all.insert(all.end(), names.counters.begin(), names.counters.end());
+    for (const std::string& name : all)
+        Expect(IsIdentifierOf(assembler, name) && !kavrin::IsReservedWord(assembler, name),
+               "a name the assembler cannot take", name);
+    std::set<std::string> defined;
+    for (const auto* group : {&names.labels, &names.data})
+        for (const std::string& name : *group)
+            Expect(defined.insert(name).second, "a name defined twice", name);
+    const std::set<std::string> labels(names.labels.begin(), names.labels.end());
+    for (const std::string& counter : names.counters)
+        Expect(labels.count(counter) == 0, "a counter that is a label", counter);
+    for (const std::set<std::string>* targets : {&names.jumps, &names.globals})
+        for (const std::string& target : *targets)
+            Expect(labels.count(target) == 1, "a jump or GLOBAL to no label", target);
+    std::set<std::string> sections;
+    for (const std::string& section : names.sections)
+        Expect(assembler != kavrin::Assembler::Gpasm ||
+                   sections.insert(section.substr(0, 78)).second,
+               "sections gpasm cannot tell apart", section);
+    // A module declares exactly the counters its code uses.
+    if (!names.data.empty() || !names.sections.empty())
+        Expect(std::set<std::string>(names.data.begin(), names.data.end()) == names.counters,
+               "the module's counters differ from those its code uses");
+}
+
+/// The gputils text within a module: its header lines, an empty line, and its code section's
+/// lines up to the empty lines before END; nothing when it is not laid out so.
+std::optional<std::string> GputilsTextOfModule(const std::string& text, const std::string& label)
+{
+    const std::string code = "\n" + label + "_CODE\tCODE\n";
+    const std::string end = "\n\n\tEND";
+    const std::size_t module = text.find("\n; A module for gplink");
+    const std::size_t body = text.find(code);
+    if (module == std::string::npos || body == std::string::npos || text.size() < end.size() ||
+        text.compare(text.size() - end.size(), end.size(), end) != 0)
+        return std::nullopt;
+    const std::size_t start = body + code.size();
+    return text.substr(0, module + 1) + "\n" + text.substr(start, text.size() - end.size() - start);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -395,6 +538,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // In cycles the plan's N is the number typed.
     Expect(!cycles || routine.plan.CycleCount == *kavrin::ParseFieldWholeNumber(fuzz.input.delay),
            "N is not the count typed", std::to_string(routine.plan.CycleCount));
-    CheckText(routine, fuzz.input, fuzz.format, fuzz.w);
+    const kavrin::Assembler assembler = kavrin::AssemblerOf(fuzz.format.syntax);
+    if (assembler != kavrin::Assembler::None)
+    {
+        Expect(IsIdentifierOf(assembler, fuzz.input.label) &&
+                   IsIdentifierOf(assembler, fuzz.input.counter) &&
+                   !kavrin::IsReservedWord(assembler, fuzz.input.label) &&
+                   !kavrin::IsReservedWord(assembler, fuzz.input.counter),
+               "a name the assembler cannot take led to a routine");
+        CheckNames(routine.text, assembler);
+    }
+    switch (fuzz.format.syntax)
+    {
+    case kavrin::RoutineSyntax::Classic:
+        CheckText(routine.text, routine, fuzz.input, fuzz.format, fuzz.w, false);
+        break;
+    case kavrin::RoutineSyntax::Gputils:
+        CheckText(routine.text, routine, fuzz.input, fuzz.format, fuzz.w, true);
+        break;
+    case kavrin::RoutineSyntax::Module:
+    {
+        const std::optional<std::string> gputils =
+            GputilsTextOfModule(routine.text, fuzz.input.label);
+        Expect(gputils.has_value(), "not a module around the gputils text",
+               routine.text.substr(0, 200));
+        CheckText(*gputils, routine, fuzz.input, fuzz.format, fuzz.w, true);
+        break;
+    }
+    default:
+        // A layout whose text the checks above do not read: its plan and names are checked.
+        break;
+    }
     return 0;
 }

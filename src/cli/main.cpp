@@ -138,6 +138,16 @@ void DefineOptions(CLI::App& app, Options& options)
                "  3  the output could not be written, the cause on stderr");
 }
 
+/// A choice's key in the JSON: its option with "_" for "-" ("times_w").
+std::string JsonKey(const kavrin::Choice& choice)
+{
+    std::string key(choice.key);
+    for (char& c : key)
+        if (c == '-')
+            c = '_';
+    return key;
+}
+
 std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFormat& format)
 {
     const kavrin::DelayPlan& plan = routine.plan;
@@ -150,26 +160,29 @@ std::string ToJson(const kavrin::DelayRoutine& routine, const kavrin::RoutineFor
         {"inner", plan.InnerCount},
         {"pad_cycles", plan.PadCycles},
         {"approx_delay_ms", plan.ApproxDelayMs},
-        {"unit", std::string(kavrin::WordIn(kavrin::ChoiceOf("unit"), format))},
         // The reached delay in the unit of the wanted one: for cycles N itself.
         {"approx_delay", format.unit == kavrin::DelayUnit::Cycles
                              ? nlohmann::ordered_json(plan.CycleCount)
                              : nlohmann::ordered_json(plan.ApproxDelay)},
         {"error_percent", routine.errorPercent},
-        {"filler", std::string(kavrin::WordIn(kavrin::ChoiceOf("filler"), format))},
-        {"core", std::string(kavrin::WordIn(kavrin::ChoiceOf("core"), format))},
     };
+    // Every choice of the table: a flag as true or false, any other as its word.
+    for (const kavrin::Choice& choice : kavrin::Choices)
+    {
+        if (choice.IsFlag())
+            json[JsonKey(choice)] = choice.get(format) != 0;
+        else
+            json[JsonKey(choice)] = std::string(kavrin::WordIn(choice, format));
+    }
     if (format.timesW)
     {
         // The call takes W x unit_cycles + fixed_cycles, from the CALL to the instruction after it.
-        json["times_w"] = true;
         json["unit_cycles"] = plan.CycleCount;
         json["fixed_cycles"] = plan.CallReturnCounted ? 0 : kavrin::CallReturnCycles;
     }
     if (format.watchdog)
     {
         // The longest run of cycles between two CLRWDTs, from the CALL to the RETURN.
-        json["watchdog"] = true;
         json["watchdog_bound_cycles"] = kavrin::WatchdogBound(plan, format);
     }
     json["words"] = routine.words;

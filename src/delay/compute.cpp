@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "assembler_names.h"
 #include "input_rules.h"
 #include "messages.h"
 
@@ -14,10 +15,25 @@ struct NameMessages
     const char* empty;
     const char* invalid;
     const char* tooLong;
+    // What the layout's assembler has against the name (AssemblerNameFault).
+    const char* notIdentifier;
+    const char* tooLongForAssembler;
+    const char* reserved;
+    const char* makesReserved;
+    const char* sameAsCounter;
 };
 
-constexpr NameMessages CounterMessages{msg::CounterEmpty, msg::CounterInvalid, msg::CounterTooLong};
-constexpr NameMessages LabelMessages{msg::LabelEmpty, msg::LabelInvalid, msg::LabelTooLong};
+constexpr NameMessages CounterMessages{
+    msg::CounterEmpty, msg::CounterInvalid,  msg::CounterTooLong,       msg::CounterNotIdentifier,
+    nullptr,           msg::CounterReserved, msg::CounterMakesReserved, nullptr};
+constexpr NameMessages LabelMessages{msg::LabelEmpty,
+                                     msg::LabelInvalid,
+                                     msg::LabelTooLong,
+                                     msg::LabelNotIdentifier,
+                                     msg::LabelTooLongForAssembler,
+                                     msg::LabelReserved,
+                                     msg::LabelMakesReserved,
+                                     msg::LabelSameAsCounter};
 
 std::optional<ComputeError> NameError(const std::string& name, const NameMessages& messages)
 {
@@ -33,6 +49,34 @@ std::optional<ComputeError> NameError(const std::string& name, const NameMessage
         return ComputeError{messages.tooLong};
     }
     return std::nullopt;
+}
+
+std::optional<ComputeError> AssemblerNameError(AssemblerNameFault fault,
+                                               const NameMessages& messages)
+{
+    const char* message = nullptr;
+    switch (fault)
+    {
+    case AssemblerNameFault::Ok:
+        return std::nullopt;
+    case AssemblerNameFault::NotIdentifier:
+        message = messages.notIdentifier;
+        break;
+    case AssemblerNameFault::TooLong:
+        message = messages.tooLongForAssembler;
+        break;
+    case AssemblerNameFault::Reserved:
+        message = messages.reserved;
+        break;
+    case AssemblerNameFault::MakesReserved:
+        message = messages.makesReserved;
+        break;
+    case AssemblerNameFault::SameAsCounter:
+        message = messages.sameAsCounter;
+        break;
+    }
+    // A counter is never too long for the assembler nor a counter's name: those have no message.
+    return ComputeError{message ? message : messages.invalid};
 }
 
 /// The wanted delay read in `unit`: a number, or a whole number of cycles.
@@ -60,9 +104,17 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
     const std::optional<double> delay = ReadDelay(input.delay, format.unit);
     if (!delay)
         return ComputeError{cycles ? msg::CyclesNotWhole : msg::DelayNotNumber};
+    // Each name is judged whole, by the input rules and then by the layout's assembler.
+    const Assembler assembler = AssemblerOf(format.syntax);
     if (auto error = NameError(input.counter, CounterMessages))
         return *error;
+    if (auto error = AssemblerNameError(CheckCounterName(assembler, input.counter, format.timesW),
+                                        CounterMessages))
+        return *error;
     if (auto error = NameError(input.label, LabelMessages))
+        return *error;
+    if (auto error = AssemblerNameError(CheckLabelName(assembler, input.label, input.counter),
+                                        LabelMessages))
         return *error;
 
     PlanResult planned =

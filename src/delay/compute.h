@@ -48,7 +48,8 @@ using ComputeResult = std::variant<DelayRoutine, ComputeError>;
 
 /// Runs the tests in the user's order (frequency, delay, counter name, label name, plan) and
 /// stops at the first failure; with the delay in cycles, the frequency must also be positive and
-/// the delay a whole number; otherwise plans and writes the routine in `format`. With
+/// the delay a whole number; each name must also suit the assembler of `format.syntax`
+/// (`CheckCounterName`, `CheckLabelName`); otherwise plans and writes the routine in `format`. With
 /// `format.timesW` the plan is one unit's body (`PlanUnitBody`), and a delay too short for the
 /// unit loop is too small. With `format.watchdog` the plan is that of a routine that clears the
 /// watchdog.

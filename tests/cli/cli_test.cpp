@@ -147,6 +147,10 @@ TEST(KavrinCli, ShowsTheOneMessageOnStderrAndExitsWithOne)
         {{"--label="}, kavrin::msg::LabelEmpty},
         {{"-l", std::string(256, 'L')}, kavrin::msg::LabelTooLong},
         {{"-c", "\xFF"}, kavrin::msg::CounterInvalid},
+        // Names gpasm cannot take, in the layouts made for it.
+        {{"-l", "nop", "--syntax", "module"}, kavrin::msg::LabelReserved},
+        {{"-c", "d", "--times-w", "--syntax", "gputils"}, kavrin::msg::CounterMakesReserved},
+        {{"-l", "nop", "-c", "d", "--times-w"}, nullptr},
         {{"-f", "0"}, kavrin::msg::DelayTooSmall},
         {{"-f", "20", "-d", "1000000"}, kavrin::msg::DelayTooLarge},
         // 14 cycles: enough for one delay with CALL and RETURN counted, not for a unit loop.
@@ -318,6 +322,13 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
          1 + 8 + 1 + 2 + 2 + 1 + 3,
          0},
 
+        {"10",
+         {"--syntax", "module"},
+         {kavrin::RoutineSyntax::Module},
+         "goto",
+         "midrange",
+         8 + 1 + 1,
+         -1},
         // The reached delay in the unit too: 40 us, or N itself for cycles.
         {"40",
          {"--unit", "us"},
@@ -377,22 +388,20 @@ TEST(KavrinCli, JsonCarriesThePlanAndTheRoutine)
         EXPECT_EQ(json["filler"], c.filler);
         EXPECT_EQ(json["core"], c.core);
         EXPECT_EQ(json["words"], c.words);
+        // Every choice of the table, the flags too when they are off.
+        EXPECT_EQ(json["syntax"],
+                  c.format.syntax == kavrin::RoutineSyntax::Module ? "module" : "classic");
+        EXPECT_EQ(json["watchdog"], c.format.watchdog);
+        EXPECT_EQ(json["times_w"], c.format.timesW);
         if (c.format.watchdog)
-        {
-            EXPECT_EQ(json["watchdog"], true);
             EXPECT_EQ(json["watchdog_bound_cycles"], kavrin::WatchdogBound(routine.plan, c.format));
-        }
         else
-        {
-            EXPECT_FALSE(json.contains("watchdog") || json.contains("watchdog_bound_cycles"));
-        }
+            EXPECT_FALSE(json.contains("watchdog_bound_cycles"));
         if (c.fixedCycles < 0)
         {
-            EXPECT_FALSE(json.contains("times_w") || json.contains("unit_cycles") ||
-                         json.contains("fixed_cycles"));
+            EXPECT_FALSE(json.contains("unit_cycles") || json.contains("fixed_cycles"));
             continue;
         }
-        EXPECT_EQ(json["times_w"], true);
         EXPECT_EQ(json["unit_cycles"], routine.plan.CycleCount);
         EXPECT_EQ(json["fixed_cycles"], c.fixedCycles);
     }

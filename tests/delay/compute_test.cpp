@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "delay/assembler_names.h"
 #include "delay/choices.h"
 #include "delay/compute.h"
 #include "delay/messages.h"
@@ -60,6 +61,54 @@ TEST(RunComputeCommand, StopsAtTheFirstFailedTest)
         SCOPED_TRACE("frequency \"" + c.input.frequency + "\", delay \"" + c.input.delay + "\"");
         EXPECT_EQ(Outcome(c.input), c.outcome);
     }
+}
+
+// The layouts made for gpasm refuse, after the input rules, a name gpasm cannot take; the counter
+// is judged whole before the label, and the classic layout takes every name.
+TEST(RunComputeCommand, RefusesNamesTheLayoutsAssemblerCannotTake)
+{
+    constexpr auto classic = RoutineSyntax::Classic, gputils = RoutineSyntax::Gputils,
+                   module = RoutineSyntax::Module;
+    const struct
+    {
+        RoutineSyntax syntax;
+        const char* counter;
+        std::string label;
+        bool timesW;
+        std::string outcome;
+    } cases[] = {
+        {module, "CNT", "nop", false, msg::LabelReserved},
+        {gputils, "CNT", "list", false, msg::LabelReserved},
+        {classic, "CNT", "END", false, "OK"},
+        {module, "CNT", "a b", false, msg::LabelNotIdentifier},
+        {gputils, "CNT", "a+b", false, msg::LabelNotIdentifier},
+        {classic, "CNT", "a b", false, "OK"},
+        {module, "CNT", "CNT1", false, msg::LabelSameAsCounter},
+        {gputils, "WAIT_PAD", "WAIT", false, msg::LabelSameAsCounter},
+        {module, "d", "WAIT", true, msg::CounterMakesReserved},
+        {module, "d", "WAIT", false, "OK"}, // no dW without the units counter
+        {classic, "d", "WAIT", true, "OK"},
+        {gputils, "2CNT", "nop", false, msg::CounterNotIdentifier},
+        {module, "Movlw", "WAIT", false, msg::CounterReserved},
+        {module, "CNT", std::string(GpasmMaxLabel + 1, 'L'), false, msg::LabelTooLongForAssembler},
+        {module, "CNT", std::string(GpasmMaxLabel, 'L'), true, "OK"},
+        {module, "", "nop", false, msg::CounterEmpty},
+        {gputils, "CNT", "", false, msg::LabelEmpty},
+        {gputils, "Čítač", "", false, msg::CounterNotIdentifier},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string("counter \"") + c.counter + "\", label \"" + c.label + "\"");
+        RoutineFormat format;
+        format.syntax = c.syntax;
+        format.timesW = c.timesW;
+        const ComputeResult result =
+            RunComputeCommand(Input("4", "10", c.counter, c.label), format);
+        const auto* error = std::get_if<ComputeError>(&result);
+        EXPECT_EQ(error ? error->message : "OK", c.outcome);
+    }
+    EXPECT_NE(std::string(msg::LabelTooLongForAssembler).find(std::to_string(GpasmMaxLabel)),
+              std::string::npos);
 }
 
 TEST(RunComputeCommand, ReturnsThePlanAndItsText)

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "delay/assembler_names.h"
 #include "delay/input_rules.h"
 
 namespace kavrin
@@ -268,6 +269,55 @@ TEST(CheckName, AcceptsAnyWellFormedTextUpTo255Bytes)
         SCOPED_TRACE("name of " + std::to_string(c.name.size()) + " bytes");
         EXPECT_EQ(CheckName(c.name), c.problem);
     }
+}
+// Each assembler's rule, one row per kind of fault: gpasm's and pic-as's identifiers, reserved
+// words in any case, counters and labels made of the names, and the assembler they are not.
+TEST(AssemblerNames, RefuseWhatTheAssemblerCannotTake)
+{
+    using F = AssemblerNameFault;
+    constexpr Assembler gpasm = Assembler::Gpasm, picAs = Assembler::PicAs;
+    const struct
+    {
+        Assembler assembler;
+        std::string counter, label;
+        F counterFault, labelFault; // the label with the counter, or CNT if that is refused
+    } cases[] = {
+        {gpasm, "A?_1", "_w?9", F::Ok, F::Ok},
+        {picAs, "?x$", "?WAIT$2", F::Ok, F::Ok},
+        {gpasm, "?x", "a$b", F::NotIdentifier, F::NotIdentifier},
+        {picAs, "$x", "a.b", F::NotIdentifier, F::NotIdentifier},
+        {gpasm, "ČÍTAČ", "9WAIT", F::NotIdentifier, F::NotIdentifier},
+        {gpasm, "tblRD", "Skpnz", F::Reserved, F::Reserved},
+        {picAs, "tblRD", "psect", F::Reserved, F::Reserved},
+        {gpasm, "psect", "udata_bank2", F::Ok, F::Ok},
+        {picAs, "udata_bank", "UDATA_BANK12", F::MakesReserved, F::Reserved},
+        {gpasm, "__x", "__16F628A", F::Reserved, F::Reserved},
+        {picAs, "__x", "__16F628A", F::Ok, F::Ok},
+        {gpasm, "W", "access", F::Reserved, F::Reserved}, // names every processor include defines
+        {picAs, "b", "debug_source", F::Reserved, F::Reserved},
+        {gpasm, "Retl", "WAIT", F::MakesReserved, F::Ok},
+        {gpasm, "pageSel", "WAIT", F::Reserved, F::Ok},
+        {gpasm, "dd", "WAIT", F::Ok, F::Ok},
+        {picAs, "dd", "WAIT", F::MakesReserved, F::Ok},
+        {gpasm, std::string(255, 'C'), std::string(GpasmMaxLabel + 1, 'L'), F::Ok, F::TooLong},
+        {picAs, std::string(255, 'C'), std::string(255, 'L'), F::Ok, F::Ok},
+        {gpasm, "WAIT_LOOP", "WAIT", F::Ok, F::SameAsCounter},
+        {picAs, "X_PAD", "X", F::Ok, F::SameAsCounter},
+        {gpasm, "X_PAD0", "X", F::Ok, F::Ok}, // X_PAD01 is no filler label
+        {gpasm, "X_UNI", "X", F::Ok, F::Ok},
+        {picAs, "Wait", "WAITW", F::Ok, F::Ok}, // names differ in case
+        {Assembler::None, "nop", "a b", F::Ok, F::Ok},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE("counter \"" + c.counter.substr(0, 20) + "\", label \"" +
+                     c.label.substr(0, 20) + "\"");
+        EXPECT_EQ(CheckCounterName(c.assembler, c.counter, true), c.counterFault);
+        const std::string counter = c.counterFault == F::Ok ? c.counter : "CNT";
+        EXPECT_EQ(CheckLabelName(c.assembler, c.label, counter), c.labelFault);
+    }
+    EXPECT_EQ(AssemblerOf(RoutineSyntax::Classic), Assembler::None);
+    EXPECT_EQ(AssemblerOf(RoutineSyntax::Module), Assembler::Gpasm);
 }
 } // namespace
 } // namespace kavrin

@@ -83,18 +83,18 @@ const UnitCase& UnitCaseOf(kavrin::DelayUnit unit)
     static const UnitCase cases[] = {
         {DelayUnit::Microseconds,
          {"Doba zpoždění [µs]", "Delay [µs]"},
-         {{"4", "49810500", "WAIT", "CNT", false}, {"20", "500", "W", "C", true}}},
+         {{"4", "49810500", "WAIT", "CNT", false}, {"20", "500", "P", "n", true}}},
         {DelayUnit::Milliseconds,
          {"Doba zpoždění [ms]", "Delay [ms]"},
-         {{"4", "49810.5", "WAIT", "CNT", false}, {"20", "0.5", "W", "C", true}}},
+         {{"4", "49810.5", "WAIT", "CNT", false}, {"20", "0.5", "P", "n", true}}},
         {DelayUnit::Seconds,
          {"Doba zpoždění [s]", "Delay [s]"},
-         {{"4", "49.8105", "WAIT", "CNT", false}, {"20", "0.0005", "W", "C", true}}},
+         {{"4", "49.8105", "WAIT", "CNT", false}, {"20", "0.0005", "P", "n", true}}},
         // kavrin-cli -f 4 -d 10000 --unit cycles among them.
         {DelayUnit::Cycles,
          {"Počet cyklů", "Delay [cycles]"},
          {{"4", "49810500", "WAIT", "CNT", false},
-          {"20", "10000", "W", "C", true},
+          {"20", "10000", "P", "n", true},
           {"4", "10000", "WAIT", "CNT", false}}},
     };
     for (const UnitCase& c : cases)

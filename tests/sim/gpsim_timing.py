@@ -237,7 +237,8 @@ TIMES_W_CASES = [
     Case("W units: N = 32 ticked, 2-cycle filler", "4", "0.032", True, 32, 2, 2, times_w=True),
     Case("W units: 1 ms ticked, loop filler", "4", "1", True, 999, 2, 1, filler="loop",
          times_w=True),
-    Case("W units: 1 ms, other names", "4", "1", False, 999, 2, 0, "Delay_ms", "d",
+    # Not "d": its units counter dW would be gpasm's directive DW.
+    Case("W units: 1 ms, other names", "4", "1", False, 999, 2, 0, "Delay_ms", "n",
          times_w=True),
     Case("W units: two levels ticked, 761-cycle filler", "4", "196.0995", True, 196099, 2, 761,
          filler="loop", times_w=True),

@@ -73,6 +73,9 @@ ERRORS = [
      "The loop label contains invalid characters"),
     ({"label": "Č" * 128}, ["-l", "Č" * 128], "Jméno smyčky může mít nejvýše 255 bajtů",
      "The loop label may have at most 255 bytes"),
+    ({"label": "nop", "syntax": "module"}, ["-l", "nop", "--syntax", "module"],
+     "Jméno smyčky je vyhrazené slovo assembleru",
+     "The loop label is a reserved word of the assembler"),
     ({"delay": "0,001"}, ["-d", "0,001"], "Příliš malé spoždění", "The delay is too small"),
     ({"delay": "1e9"}, ["-d", "1e9"], "Příliš velké spoždění", "The delay is too large"),
 ]
@@ -438,9 +441,11 @@ def test_download(c):
 def test_address_and_back(c):
     """The address reproduces a computation; Back and Forward step through them."""
     c.open()
-    first = {"frequency": "8", "delay": "2,5", "core": "baseline", "count-call-return": True}
+    first = {"frequency": "8", "delay": "2,5", "core": "baseline", "count-call-return": True,
+             "syntax": "gputils"}
+    # Names that only the classic layout takes.
     second = {"frequency": "20", "delay": "100", "label": "Á b&c=d#e", "filler": "loop",
-              "syntax": "gputils", "times-w": True, "counter": "N+1"}
+              "times-w": True, "counter": "N+1"}
     c.compute(dict(DEFAULTS, **first), c.routine(cli_args(first)))
     c.compute(dict(DEFAULTS, **second), c.routine(cli_args(second)))
     address = c.driver.current_url
