@@ -6,7 +6,8 @@
 // the window reads: bundled into app.js, and written into index.html in the message ids'
 // language (Czech). The choice controls are made from the engine's table of the routine's
 // choices, which app.js also bundles (for the address): the delay unit's select beside the delay
-// field, the others in the options.
+// field, the others in the options. The fields' captions and start values, and the check box
+// "Započítat CALL a RETURN", come from the engine's table of fields, which app.js bundles too.
 import pluralForms from '@tannin/plural-forms';
 import { build } from 'esbuild';
 import { po } from 'gettext-parser';
@@ -34,13 +35,14 @@ if (!existsSync(engine)) fail(`no engine at ${engine}; scripts/build-web builds 
 const engineModule = await createRequire(import.meta.url)(engine)();
 /** The engine's table of the routine's choices (see module.choices() in src/web). */
 const CHOICES = engineModule.choices();
-/** The delay field's caption for the default choices (the page asks the engine for others). */
-const DEFAULT_DELAY_CAPTION = engineModule.delayCaption({}).caption;
+/** The engine's table of the text fields and the check box (see module.fields() in src/web). */
+const FIELDS = engineModule.fields();
 /** The delay field's captions for every word of every choice, each alone changed. */
 const DELAY_CAPTIONS = CHOICES.flatMap((row) => (row.flag ? ['1'] : row.words.map((w) => w.word))
   .map((word) => engineModule.delayCaption({ [row.key]: word }).caption));
-/** The message ids the page shows besides its TEXTS: the table's captions and the delay's. */
-const TABLE_TEXTS = [...new Set([DEFAULT_DELAY_CAPTION, ...DELAY_CAPTIONS,
+/** The message ids the page shows besides its TEXTS: the tables' captions and the delay's. */
+const TABLE_TEXTS = [...new Set([...FIELDS.texts.map((field) => field.caption),
+  FIELDS.countCallReturn.caption, ...DELAY_CAPTIONS,
   ...CHOICES.flatMap((row) => [row.caption, ...row.words.map((w) => w.caption)])])];
 /** The choice whose select stands beside the delay field, as the field's unit. */
 const DELAY_UNIT = CHOICES.find((row) => row.key === 'unit') || fail('the table has no "unit"');
@@ -105,11 +107,15 @@ const LANGUAGES = readLanguages();
 if (!LANGUAGES.includes(SOURCE_LANGUAGE)) fail(`po/LINGUAS lacks ${SOURCE_LANGUAGE}`);
 const CATALOGUES = Object.fromEntries(LANGUAGES.map((lang) => [lang, readCatalogue(lang)]));
 
-/** esbuild's modules "kavrin:catalogues" (LANGUAGES and CATALOGUES) and "kavrin:choices". */
+/**
+ * esbuild's modules "kavrin:catalogues" (LANGUAGES and CATALOGUES), "kavrin:choices" and
+ * "kavrin:fields".
+ */
 const buildModules = {
   'kavrin:catalogues': `export const LANGUAGES = ${JSON.stringify(LANGUAGES)};\n` +
     `export const CATALOGUES = ${JSON.stringify(CATALOGUES)};\n`,
   'kavrin:choices': `export const CHOICES = ${JSON.stringify(CHOICES)};\n`,
+  'kavrin:fields': `export const FIELDS = ${JSON.stringify(FIELDS)};\n`,
 };
 const buildModulesPlugin = {
   name: 'kavrin-build-modules',
@@ -142,14 +148,17 @@ const shortMessageText = (msgid) => ` data-m="${escapeHtml(msgid)}" data-short>`
 const wordOptions = (row, text) => row.words.map((w) => `<option value="${escapeHtml(w.word)}"` +
   `${w.word === row.defaultWord ? ' selected' : ''}${text(w.caption)}</option>`).join('');
 
+/** A check box `key` with its text `caption`, ticked or not. */
+function checkBox(key, caption, checked) {
+  const id = escapeHtml(key);
+  return `<label class="check"><input type="checkbox" id="${id}" name="${id}"` +
+    `${checked ? ' checked' : ''}> <span${messageText(caption)}</span></label>`;
+}
+
 /** A row of the table as its control: a select of its words, or a check box for a flag. */
 function choiceControl(row) {
+  if (row.flag) return checkBox(row.key, row.caption, row.defaultWord === '1');
   const key = escapeHtml(row.key);
-  if (row.flag) {
-    const checked = row.defaultWord === '1' ? ' checked' : '';
-    return `<label class="check"><input type="checkbox" id="${key}" name="${key}"${checked}> ` +
-      `<span${messageText(row.caption)}</span></label>`;
-  }
   return `<label for="${key}"${messageText(row.caption)}</label>` +
     `<select id="${key}" name="${key}">${wordOptions(row, messageText)}</select>`;
 }
@@ -169,14 +178,20 @@ function unitControl(row) {
 /** The page's pieces made from the engine: {{html:NAME}} in index.html. */
 const GENERATED = {
   choices: CHOICES.filter((row) => row !== DELAY_UNIT).map(choiceControl).join(''),
-  delayLabel: `<label for="delay"${messageText(DEFAULT_DELAY_CAPTION)}</label>`,
+  countCallReturn: checkBox(FIELDS.countCallReturn.key, FIELDS.countCallReturn.caption,
+    FIELDS.countCallReturn.startValue),
   delayUnit: unitControl(DELAY_UNIT),
 };
 
+/** The text field `key` of the table of fields. */
+const textField = (key) => FIELDS.texts.find((field) => field.key === key) ||
+  fail(`web/src/index.html: no field ${key} in the engine's table`);
+
 /**
- * The page's HTML with {{html:NAME}} the piece NAME of GENERATED, {{KEY}} the text KEY of TEXTS
- * in the message ids' language, {{next:KEY}} that of the next language of LINGUAS (the one the
- * language button offers), {{next}} its name.
+ * The page's HTML with {{html:NAME}} the piece NAME of GENERATED, {{caption:KEY}} the label of
+ * the text field KEY, {{value:KEY}} its start value, {{KEY}} the text KEY of TEXTS in the message
+ * ids' language, {{next:KEY}} that of the next language of LINGUAS (the one the language button
+ * offers), {{next}} its name.
  */
 function fillTexts(html) {
   const first = SOURCE_LANGUAGE;
@@ -185,8 +200,12 @@ function fillTexts(html) {
     if (!(key in TEXTS)) fail(`web/src/index.html: no text ${key} in texts.js`);
     return translate(lang, TEXTS[key]);
   };
-  return html.replace(/\{\{(?:(next|html):)?(\w+)\}\}/g, (_, prefix, key) => {
+  return html.replace(/\{\{(?:(next|html|caption|value):)?(\w+)\}\}/g, (_, prefix, key) => {
     if (prefix === 'html') return GENERATED[key] ?? fail(`web/src/index.html: no piece ${key}`);
+    if (prefix === 'caption') {
+      return `<label for="${escapeHtml(key)}"${messageText(textField(key).caption)}</label>`;
+    }
+    if (prefix === 'value') return escapeHtml(textField(key).startValue);
     if (!prefix && key === 'next') return next;
     return escapeHtml(textIn(prefix ? next : first, key));
   });

@@ -3,10 +3,12 @@
 // the text the window's output field would hold, followed by one line feed.
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -18,6 +20,7 @@
 
 #include "delay/choices.h"
 #include "delay/compute.h"
+#include "delay/fields.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -44,11 +47,13 @@ std::string Joined(const std::vector<std::string>& parts, const std::string& sep
     return text;
 }
 
-/// The usage lines of a usage error, the choices' options among them.
+/// The usage lines of a usage error, made from the fields and the choices.
 std::string Usage()
 {
-    std::vector<std::string> parts = {"[-f MHZ]", "[-d DELAY]", "[-l LABEL]", "[-c COUNTER]",
-                                      "[--count-call-return]"};
+    std::vector<std::string> parts;
+    for (const kavrin::TextField& field : kavrin::TextFields)
+        parts.push_back("[-" + std::string(1, field.shortOption) + " " + field.valueName + "]");
+    parts.push_back("[--" + std::string(kavrin::CountCallReturnField.key) + "]");
     for (const kavrin::Choice& choice : kavrin::Choices)
     {
         std::vector<std::string> words;
@@ -117,16 +122,15 @@ void AddChoiceOption(CLI::App& app, const kavrin::Choice& choice, kavrin::Routin
 
 void DefineOptions(CLI::App& app, Options& options)
 {
-    kavrin::ComputeInput& in = options.input;
-    app.add_option("-f,--frequency", in.frequency, "Oscillator frequency in MHz")
-        ->capture_default_str();
-    app.add_option("-d,--delay", in.delay, "Wanted delay in the unit of --unit (ms by default)")
-        ->capture_default_str();
-    app.add_option("-l,--label", in.label, "Label of the delay routine")->capture_default_str();
-    app.add_option("-c,--counter", in.counter, "Base name of the counter variables")
-        ->capture_default_str();
-    app.add_flag("--count-call-return", in.countCallReturn,
-                 "Count the CALL that reaches the routine and its RETURN in the delay");
+    for (std::size_t row = 0; row < std::size(kavrin::TextFields); ++row)
+    {
+        const kavrin::TextField& field = kavrin::TextFields[row];
+        const std::string names =
+            "-" + std::string(1, field.shortOption) + ",--" + std::string(field.key);
+        app.add_option(names, options.input.Text(row), field.cliHelp)->capture_default_str();
+    }
+    const kavrin::FlagField& flag = kavrin::CountCallReturnField;
+    app.add_flag("--" + std::string(flag.key), options.input.countCallReturn, flag.cliHelp);
     for (const kavrin::Choice& choice : kavrin::Choices)
         AddChoiceOption(app, choice, options.format);
     app.add_flag("--json", options.json, "Print the plan and the routine as one JSON object");

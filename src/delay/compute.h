@@ -1,23 +1,33 @@
 #pragma once
 // The compute command: four field texts and the check box in, the routine or one message out.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <variant>
 
+#include "fields.h"
 #include "plan.h"
 #include "routine.h"
 
 namespace kavrin
 {
-/// What the user entered, as the window's fields hold it (names in UTF-8).
+/// What the user entered, as the window's fields hold it (names in UTF-8); what is left out is
+/// the field's start value (see fields.h).
 struct ComputeInput
 {
-    std::string frequency = "3.2768"; ///< MHz
-    std::string delay = "10";         ///< in the format's unit, ms by default
-    std::string label = "WAIT";       ///< name of the routine and its loops
-    std::string counter = "CNT";      ///< base name of the counter variables
-    bool countCallReturn = false;     ///< CALL and RETURN count towards the delay
+    std::string frequency = TextFields[FrequencyRow].startValue; ///< MHz
+    std::string delay = TextFields[DelayRow].startValue; ///< in the format's unit, ms by default
+    std::string label = TextFields[LabelRow].startValue; ///< name of the routine and its loops
+    std::string counter = TextFields[CounterRow].startValue; ///< base name of the counters
+    bool countCallReturn = CountCallReturnField.startValue;  ///< CALL and RETURN count too
+
+    /// The text of TextFields' row `row`.
+    std::string& Text(std::size_t row)
+    {
+        std::string* const texts[] = {&frequency, &delay, &label, &counter};
+        return *texts[row];
+    }
 };
 
 /// A successful computation.

@@ -16,6 +16,7 @@
 
 #include "delay/choices.h"
 #include "delay/compute.h"
+#include "delay/fields.h"
 #include "delay/messages.h"
 #include "gui/field_text.h"
 #include "gui/frame_layout.h"
@@ -45,24 +46,10 @@ const long KavrinFrame::ID_LOOPBUTTON = wxNewId();
 
 namespace
 {
-/// The input fields' values at start, in row order.
-const char* const DefaultValues[] = {"3.2768", "10", "WAIT", "CNT"};
-
-// The window's texts, looked up in the language in use (message ids; wxTRANSLATE marks them
-// for xgettext).
+// The window's own texts, looked up in the language in use (message ids; wxTRANSLATE marks them
+// for xgettext). The fields' captions and start values come from the engine's table (fields.h).
 const char* const TitleText = wxTRANSLATE("Kavrin 2.0");
-/// The captions of the rows but the delay's, which follows the chosen form (DelayCaption).
-const char* const CaptionTexts[] = {wxTRANSLATE("Frekvence OSC v [MHz]"), nullptr,
-                                    wxTRANSLATE("Název čekací smyčky"),
-                                    wxTRANSLATE("Název proměné")};
-const char* const CheckBoxText = wxTRANSLATE("Započítat CALL a RETURN");
 const char* const ButtonText = wxTRANSLATE("Počítej");
-
-/// The caption of caption-and-field row `row` for the form `format`.
-const char* CaptionText(int row, const kavrin::RoutineFormat& format)
-{
-    return row == 1 ? kavrin::DelayCaption(format) : CaptionTexts[row];
-}
 
 wxFont ControlFont()
 {
@@ -82,10 +69,10 @@ wxStaticText* NewCaption(wxWindow* parent, long id, const char* name)
     return caption;
 }
 
-wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, int row)
+wxTextCtrl* NewField(wxWindow* parent, long id, const char* name, kavrin::TextRow row)
 {
-    auto* field = new wxTextCtrl(parent, id, DefaultValues[row], wxDefaultPosition, wxDefaultSize,
-                                 0, wxDefaultValidator, name);
+    auto* field = new wxTextCtrl(parent, id, wxString::FromUTF8(kavrin::TextFields[row].startValue),
+                                 wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
     field->SetFont(ControlFont());
     return field;
 }
@@ -130,13 +117,13 @@ void KavrinFrame::CreateControls()
     // check box reaches it, and Tab from it leaves the panel for the words line's button when
     // that shows.
     StaticText1 = NewCaption(Panel1, ID_STATICTEXT1, "ID_STATICTEXT1");
-    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", 0);
+    TextCtrl1 = NewField(Panel1, ID_TEXTCTRL1, "ID_TEXTCTRL1", kavrin::FrequencyRow);
     StaticText2 = NewCaption(Panel1, ID_STATICTEXT2, "ID_STATICTEXT2");
-    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", 1);
+    TextCtrl2 = NewField(Panel1, ID_TEXTCTRL2, "ID_TEXTCTRL2", kavrin::DelayRow);
     StaticText3 = NewCaption(Panel1, ID_STATICTEXT3, "ID_STATICTEXT3");
-    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", 2);
+    TextCtrl3 = NewField(Panel1, ID_TEXTCTRL3, "ID_TEXTCTRL3", kavrin::LabelRow);
     StaticText4 = NewCaption(Panel1, ID_STATICTEXT4, "ID_STATICTEXT4");
-    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", 3);
+    TextCtrl4 = NewField(Panel1, ID_TEXTCTRL4, "ID_TEXTCTRL4", kavrin::CounterRow);
     // The output field keeps the toolkit's default font.
     TextCtrl5 =
         new wxTextCtrl(Panel1, ID_TEXTCTRL5, wxEmptyString, wxDefaultPosition, wxDefaultSize,
@@ -182,7 +169,8 @@ void KavrinFrame::LayOut()
     wxTextCtrl* const fields[] = {TextCtrl1, TextCtrl2, TextCtrl3, TextCtrl4};
     for (int row = 0; row < 4; ++row)
     {
-        const int value = fields[row]->GetTextExtent(DefaultValues[row]).x;
+        const int value =
+            fields[row]->GetTextExtent(wxString::FromUTF8(kavrin::TextFields[row].startValue)).x;
         metrics.fieldValueWidth =
             std::max(metrics.fieldValueWidth, fields[row]->GetSizeFromTextSize(value).x);
     }
@@ -231,8 +219,8 @@ void KavrinFrame::Retranslate()
     SetTitle(Tr(TitleText));
     wxStaticText* const captions[] = {StaticText1, StaticText2, StaticText3, StaticText4};
     for (int row = 0; row < 4; ++row)
-        captions[row]->SetLabel(Tr(CaptionText(row, m_choices.format)));
-    CheckBox1->SetLabel(Tr(CheckBoxText));
+        captions[row]->SetLabel(Tr(kavrin::CaptionOf(kavrin::TextFields[row], m_choices.format)));
+    CheckBox1->SetLabel(Tr(kavrin::CountCallReturnField.caption));
     Button1->SetLabel(Tr(ButtonText));
     kavrin::gui::RetranslateMenuBar(*GetMenuBar());
     WordsLine1->Tell(m_counts, m_choices.language);

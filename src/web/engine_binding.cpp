@@ -1,4 +1,5 @@
-// The engine for the web page: module.choices(), the table of the routine's choices; the compute
+// The engine for the web page: module.choices(), the table of the routine's choices, and
+// module.fields(), the table of the compute command's fields and its flag; the compute
 // command behind one function that takes the four field texts and the choices and hands back a
 // plain JavaScript object; and the delay field's caption for the choices. engine_api.js wraps the
 // last two as module.compute(request) and module.delayCaption(choices).
@@ -13,6 +14,7 @@
 #include "delay/choices.h"
 #include "delay/compute.h"
 #include "delay/extended.h"
+#include "delay/fields.h"
 
 namespace
 {
@@ -97,6 +99,35 @@ val ChoiceTable()
     return table;
 }
 
+/// A row of the table of fields: its key, address key, caption (a message id) and start value.
+val FieldRow(std::string_view key, std::string_view addressKey, const char* caption,
+             const val& start)
+{
+    val row = val::object();
+    row.set("key", Text(key));
+    row.set("addressKey", Text(addressKey));
+    row.set("caption", Text(caption));
+    row.set("startValue", start);
+    return row;
+}
+
+/// The compute command's inputs: `texts`, the text fields in their order (the delay's caption
+/// the one for the default choices), and `countCallReturn`, the flag (its start value a boolean).
+val FieldTable()
+{
+    val texts = val::array();
+    for (const kavrin::TextField& field : kavrin::TextFields)
+        texts.call<void>("push", FieldRow(field.key, field.addressKey,
+                                          kavrin::CaptionOf(field, kavrin::RoutineFormat{}),
+                                          Text(field.startValue)));
+    const kavrin::FlagField& flag = kavrin::CountCallReturnField;
+    val table = val::object();
+    table.set("texts", texts);
+    table.set("countCallReturn",
+              FieldRow(flag.key, flag.addressKey, flag.caption, val(flag.startValue)));
+    return table;
+}
+
 /// The delay field's caption (a message id) for `choices`, or the message that refuses them.
 val DelayCaptionOf(val choices)
 {
@@ -158,5 +189,6 @@ EMSCRIPTEN_BINDINGS(kavrin_engine)
 {
     emscripten::function("computeBytes", &Compute);
     emscripten::function("choices", &ChoiceTable);
+    emscripten::function("fields", &FieldTable);
     emscripten::function("delayCaptionOf", &DelayCaptionOf);
 }

@@ -1,25 +1,24 @@
 // The inputs, the choices and the language in the address's fragment, so that a copied address
 // reproduces a routine. The fragment (not the query) also works for a page opened from disk and
-// never reloads the page. The choices are the engine's table's rows, each under its addressKey.
+// never reloads the page. The fields and the choices are the rows of the engine's tables, each
+// under its addressKey.
 import { CHOICES } from 'kavrin:choices';
+import { FIELDS } from 'kavrin:fields';
 import { LANGUAGES, SOURCE_LANGUAGE } from './i18n.js';
 
-export { CHOICES };
+export { CHOICES, FIELDS };
 
 /** The request for the engine: the field texts, the check box, and each choice's word by key. */
 export const DEFAULTS = {
-  frequency: '3.2768',
-  delay: '10',
-  label: 'WAIT',
-  counter: 'CNT',
-  countCallReturn: false,
+  ...Object.fromEntries(FIELDS.texts.map((field) => [field.key, field.startValue])),
+  countCallReturn: FIELDS.countCallReturn.startValue,
   choices: Object.fromEntries(CHOICES.map((row) => [row.key, row.defaultWord])),
 };
 
 // Short parameter names keep shared addresses readable.
-const KEYS = { frequency: 'f', delay: 'd', label: 'l', counter: 'c' };
+const KEYS = Object.fromEntries(FIELDS.texts.map((field) => [field.key, field.addressKey]));
 // Written only when ticked ("1"), as the flags of the table, so that an older address means off.
-const COUNT_CALL_RETURN = 'cr';
+const COUNT_CALL_RETURN = FIELDS.countCallReturn.addressKey;
 // The flags first, as addresses have always had them, then the choices with words.
 const FLAG_ROWS = CHOICES.filter((row) => row.flag);
 const WORD_ROWS = CHOICES.filter((row) => !row.flag);

@@ -2,11 +2,14 @@
 // the inputs in the address.
 import { SOURCE_LANGUAGE, fill, message, nextLanguage, tr, trCount } from './i18n.js';
 import { shortCaption } from './texts.js';
-import { CHOICES, DEFAULTS, toFragment, fromFragment, fileNameFor } from './address.js';
+import {
+  CHOICES, DEFAULTS, FIELDS, toFragment, fromFragment, fileNameFor,
+} from './address.js';
 import { createLineView } from './lineview.js';
 
 const $ = (id) => document.getElementById(id);
-const TEXT_FIELDS = ['frequency', 'delay', 'label', 'counter'];
+const TEXT_FIELDS = FIELDS.texts.map((field) => field.key);
+const COUNT_CALL_RETURN = FIELDS.countCallReturn.key;
 // Each choice's control has its key for id: a check box for a flag ("1" or "0"), else a select.
 const wordOf = (row) => (row.flag ? ($(row.key).checked ? '1' : '0') : $(row.key).value);
 function setWord(row, word) {
@@ -22,7 +25,7 @@ let engineFailed = false;
 const view = createLineView($('output'));
 
 function readInputs() {
-  const inputs = { countCallReturn: $('count-call-return').checked, choices: {} };
+  const inputs = { countCallReturn: $(COUNT_CALL_RETURN).checked, choices: {} };
   for (const field of TEXT_FIELDS) inputs[field] = $(field).value;
   for (const row of CHOICES) inputs.choices[row.key] = wordOf(row);
   return inputs;
@@ -30,7 +33,7 @@ function readInputs() {
 
 function writeInputs(inputs) {
   for (const field of TEXT_FIELDS) $(field).value = inputs[field];
-  $('count-call-return').checked = inputs.countCallReturn;
+  $(COUNT_CALL_RETURN).checked = inputs.countCallReturn;
   for (const row of CHOICES) setWord(row, inputs.choices[row.key]);
   showDelayCaption();
 }

@@ -1,8 +1,8 @@
 // The page's texts: each a key (the value of a data-t attribute, or the name the code uses) and
 // its message id in the catalogues po/LANG.po, which is the Czech text the window shows. The
 // build bundles every catalogue's translations; scripts/update-po finds these ids with xgettext.
-// The build also reads this module, so it imports nothing. The choices' captions and the delay
-// field's come from the engine's table (data-m attributes), not from here.
+// The build also reads this module, so it imports nothing. The fields' captions, the check
+// boxes' and the choices' come from the engine's tables (data-m attributes), not from here.
 
 /** The language of the message ids, and of a page whose address names none. */
 export const SOURCE_LANGUAGE = 'cs';
@@ -15,10 +15,6 @@ const NP_ = (msgid) => msgid;
 export const TEXTS = {
   title: N_('Kavrin – zpožďovací smyčky pro PIC'),
   tagline: N_('Přesné čekací podprogramy pro 8bitové mikrokontroléry PIC'),
-  frequency: N_('Frekvence OSC v [MHz]'),
-  label: N_('Název čekací smyčky'),
-  counter: N_('Název proměné'),
-  countCallReturn: N_('Započítat CALL a RETURN'),
   options: N_('Volby'),
   compute: N_('Počítej'),
   output: N_('Výstup'),
