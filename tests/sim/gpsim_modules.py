@@ -95,78 +95,48 @@ RUNS = [(part, row, layout) for layout in ("module", "pic-as")
         for part in (PIC10F200, PIC12F508, PIC16F505, PIC16F628A, PIC16F1823, PIC18F452)
         for row in ROWS]
 
-# The pic-as forms per core (User's Guide 5.2 "Assembler-provided Psects": udata_shr for
-# baseline and midrange, udata_acs for PIC18, once <xc.inc> is included; 4.9.4x "Psect
-# Directive", "Delta Flag" and "Reloc Flag": code on baseline and midrange has two bytes an
-# address, delta=2, and on PIC18 is word aligned, reloc=2; 5.3.1 "Program Memory Classes": a
-# baseline routine that is called sits in class ENTRY) and the gpasm sections they stand for.
-PIC_AS_DATA = {"baseline": ("udata_shr", "UDATA"), "midrange": ("udata_shr", "UDATA_SHR"),
-               "pic18": ("udata_acs", "UDATA_ACS")}
-PIC_AS_CODE = {"baseline": "class=ENTRY,delta=2", "midrange": "class=CODE,delta=2",
-               "pic18": "class=CODE,reloc=2"}
+# Every line a pic-as module may hold and the gpasm line it stands for (None: no line), by the
+# rules of the User's Guide: labels end in a colon (3.2 "Labels"); numbers are decimal (4.5.1
+# "Numeric Constants"); a file register is masked ("Address Masking") and named with its
+# destination and on PIC18 its access bank (4.1.1 "Destination And Access Operands"), a jump's
+# absolute target on baseline and midrange with PAGEMASK (4.1.2 "Bank And Page Selection");
+# storage is DS in udata_shr (baseline, midrange) or udata_acs (PIC18), which <xc.inc> provides
+# (5.2 "Assembler-provided Psects"); code on baseline and midrange says delta=2, on PIC18
+# reloc=2 (4.9 "Psect Directive"), and a called baseline routine sits in class ENTRY (5.3.1
+# "Program Memory Classes"); GLOBAL exports the label (4.9 "Global Directive").
 IDENTIFIER = r"[A-Za-z_?][A-Za-z0-9_?$]*"  # 4.6 "Identifiers"
+PIC_AS_CORES = {  # data psect, its gpasm section, the code psect's flags, access operand
+    "baseline": ("udata_shr", "UDATA", "class=ENTRY,delta=2", ""),
+    "midrange": ("udata_shr", "UDATA_SHR", "class=CODE,delta=2", ""),
+    "pic18": ("udata_acs", "UDATA_ACS", "class=CODE,reloc=2", ",c"),
+}
 
 
 def from_pic_as(text: str, core: str, label: str) -> str:
-    """The gpasm module a pic-as text stands for, from its GLOBAL on; a line that breaks the
-    User's Guide's rules fails."""
-    def fail(line: str, rule: str) -> Failure:
-        return Failure(f"pic-as text of {label}: {rule}: {line!r}")
-
-    # 3.3 "Include Files": <xc.inc> is read by the preprocessor, which would take a quote in a
-    # comment for the start of a character constant; no PROCESSOR: the part comes from -mcpu.
-    if "#include <xc.inc>\n" not in text or re.search(r"['\"]|^\s*processor\b", text, re.I | re.M):
-        raise fail(text[:80], "no <xc.inc>, a quote, or a PROCESSOR")
-    access = ",c" if core == "pic18" else ""  # 4.1.1 "Destination And Access Operands"
-    paged = core != "pic18"  # 4.1.2 "Bank And Page Selection", "Address Masking"
-    out, psect = [], None
+    """The gpasm module a pic-as text stands for, without comments; a line that none of the
+    rules takes fails. <xc.inc> must be included, and no quote may stand where the preprocessor
+    would read it (3.3 "Include Files"); a PROCESSOR line fails like any other."""
+    data, section, flags, access = PIC_AS_CORES[core]
+    target = rf"PAGEMASK\(({IDENTIFIER}|\$\+1)\)" if core != "pic18" else rf"({IDENTIFIER}|\$\+2)"
+    rules = [(r";.*|#include <xc\.inc>", None), (r"|\tGLOBAL\t\S+|\tEND", r"\g<0>"),
+             (rf"\tPSECT\t{data}", rf"{label}_DATA\t{section}"),
+             (rf"\tPSECT\t{label},{flags}", rf"{label}_CODE\tCODE"),
+             (rf"({IDENTIFIER}):\tDS\t1", r"\1\tRES\t1"), (rf"({IDENTIFIER}):", r"\1"),
+             (rf"(\t+MOVWF\t)BANKMASK\(({IDENTIFIER})\){access}", r"\1\2" + ",0" * bool(access)),
+             (rf"(\t+DECFSZ\t)BANKMASK\(({IDENTIFIER})\),f{access}",
+              r"\1\2,1" + ",0" * bool(access)),
+             (r"(\t+MOVLW\t)([1-9][0-9]*)", r"\1D'\2'"), (rf"(\t+(?:GOTO|BRA|goto|bra)\t){target}", r"\1\2"),
+             (r"\t+(nop|CLRWDT|RETURN|RETLW\t0)", r"\g<0>")]
+    if "\n#include <xc.inc>\n" not in text or re.search("['\"]", text):
+        raise Failure(f"pic-as text of {label}: no <xc.inc>, or a quote")
+    out = []
     for line in text.split("\n"):
-        if not line or line.startswith(";") or line == "#include <xc.inc>":
-            if not line and out:
-                out.append(line)
-        elif line in (f"\tGLOBAL\t{label}", "\tEND"):  # 4.9 "Global Directive", "End Directive"
-            out.append(line)
-        elif line == f"\tPSECT\t{PIC_AS_DATA[core][0]}":
-            psect = "data"
-            out.append(f"{label}_DATA\t{PIC_AS_DATA[core][1]}")
-        elif line == f"\tPSECT\t{label},{PIC_AS_CODE[core]}":
-            psect = "code"
-            out.append(f"{label}_CODE\tCODE")
-        elif psect == "data" and re.fullmatch(IDENTIFIER + r":\tDS\t1", line):  # "Ds Directive"
-            out.append(line.replace(":\tDS\t", "\tRES\t"))
-        elif psect == "code" and re.fullmatch(IDENTIFIER + ":", line):  # 3.2 "Labels": a colon
-            out.append(line[:-1])
-        elif psect == "code" and line.startswith("\t"):
-            out.append(gpasm_instruction(line, access, paged, fail))
-        else:
-            raise fail(line, "not a line of a pic-as module")
-    return "\n".join(out).lstrip("\n")
-
-
-def gpasm_instruction(line: str, access: str, paged: bool, fail) -> str:
-    """One pic-as instruction in gpasm's spelling."""
-    body = line.lstrip("\t")
-    indent = line[:len(line) - len(body)]
-    mnemonic, _, operand = body.partition("\t")
-    register = r"BANKMASK\((" + IDENTIFIER + r")\)"  # "Address Masking"
-    if mnemonic in ("MOVWF", "DECFSZ"):
-        match = re.fullmatch(register + (",f" if mnemonic == "DECFSZ" else "") + access, operand)
-        if not match:
-            raise fail(line, "a file register not masked, or its destination or access unnamed")
-        operand = match.group(1) + (",1" if mnemonic == "DECFSZ" else "") + (",0" if access else "")
-    elif mnemonic == "MOVLW":
-        if not re.fullmatch(r"[1-9][0-9]*", operand):  # 4.5.1 "Numeric Constants": radix 10
-            raise fail(line, "not a decimal number")
-        operand = f"D'{operand}'"
-    elif mnemonic in ("GOTO", "goto") and paged:  # page bits masked from an absolute target
-        match = re.fullmatch(r"PAGEMASK\((" + IDENTIFIER + r"|\$\+1)\)", operand)
-        if not match:
-            raise fail(line, "a jump's target not masked")
-        operand = match.group(1)
-    elif not (mnemonic in ("BRA", "bra") and not paged or mnemonic in ("nop", "CLRWDT", "RETURN")
-              or line == "\tRETLW\t0"):
-        raise fail(line, "an instruction the module does not write")
-    return "\t".join(filter(None, (indent + mnemonic, operand)))
+        pattern, gpasm = next(((p, g) for p, g in rules if re.fullmatch(p, line)), ("", "?"))
+        if gpasm == "?":
+            raise Failure(f"pic-as text of {label}: no rule takes {line!r}")
+        if gpasm is not None:
+            out.append(re.sub(pattern, gpasm, line))
+    return "\n".join(out).strip("\n")
 
 
 LINKER_NOTE = re.compile(r'message: Using default linker script "[^"]+\.lkr"\.')
@@ -216,7 +186,7 @@ def module_text(sim: Simulator, part: Part, case: Case, layout: str) -> str:
     if layout == "module":
         return module
     read = from_pic_as(sim.kavrin(part, case, "--syntax", "pic-as"), part.core, case.label)
-    if read != module[module.index("\tGLOBAL\t"):]:
+    if read != "\n".join(line for line in module.split("\n") if line[:1] != ";").strip("\n"):
         raise Failure(f"{case.label}: the pic-as text is not the module's instruction by "
                       "instruction")
     return "; read from pic-as\n" + read
