@@ -1,7 +1,8 @@
 #include "assembler_names.h"
 
-#include <array>
 #include <cstddef>
+
+#include "shape.h"
 
 namespace kavrin
 {
@@ -189,37 +190,60 @@ bool IsIdentifier(const AssemblerRules& rules, std::string_view name)
     return true;
 }
 
-// The suffixes of the labels and sections a routine makes of its label (the texts of
-// routine.cpp), besides "_PAD" and a number.
-constexpr std::array<std::string_view, 8> LabelSuffixes = {"",      "_LOOP1", "_LOOP2", "_LOOP3",
-                                                           "_UNIT", "_NEXT",  "_DATA",  "_CODE"};
-constexpr std::string_view PadSuffix = "_PAD";
+/// The suffixes after the label of the names a routine makes of it: `fixed` ones ("" for the
+/// label itself) and `numbered` ones, which a number from 1 without a leading zero follows. They
+/// are the labels the routine's blocks define and a module's two sections.
+struct Suffixes
+{
+    std::vector<std::string_view> fixed;
+    std::vector<std::string_view> numbered;
+};
+
+const Suffixes& LabelSuffixes()
+{
+    static const Suffixes suffixes = []
+    {
+        Suffixes made{{"", "_DATA", "_CODE"}, {}};
+        for (const shape::DefinedLabel& label : shape::DefinedLabels())
+            (label.numbered ? made.numbered : made.fixed).push_back(label.suffix);
+        return made;
+    }();
+    return suffixes;
+}
+
+/// True when `number` is a number from 1 without a leading zero.
+bool IsLabelNumber(std::string_view number)
+{
+    return !number.empty() && number[0] != '0' &&
+           number.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 /// True when a reserved word of `rules` is a label or section made of `label`.
 bool MakesReservedLabel(const AssemblerRules& rules, std::string_view label)
 {
-    for (std::string_view suffix : LabelSuffixes)
+    for (std::string_view suffix : LabelSuffixes().fixed)
         if (!suffix.empty() && IsReserved(rules, std::string(label) + std::string(suffix)))
             return true;
-    // The filler loops' labels, the label, "_PAD" and a number: a word that begins so.
-    std::string stem;
-    for (char c : label)
-        stem += Upper(c);
-    stem += PadSuffix;
-    return AnyWord(rules,
-                   [&stem](std::string_view word)
-                   {
-                       const bool digits = word.back() == '#';
-                       if (digits)
-                           word.remove_suffix(1);
-                       if (word.substr(0, stem.size()) != stem)
-                           return false;
-                       const std::string_view number = word.substr(stem.size());
-                       if (number.empty())
-                           return digits; // "#" stands for the number
-                       return number[0] != '0' &&
-                              number.find_first_not_of("0123456789") == std::string_view::npos;
-                   });
+    // A numbered label: a word that begins with the label and the suffix.
+    for (std::string_view suffix : LabelSuffixes().numbered)
+    {
+        std::string stem;
+        for (char c : std::string(label) + std::string(suffix))
+            stem += Upper(c);
+        const auto begins = [&stem](std::string_view word)
+        {
+            const bool digits = word.back() == '#';
+            if (digits)
+                word.remove_suffix(1);
+            if (word.substr(0, stem.size()) != stem)
+                return false;
+            const std::string_view number = word.substr(stem.size());
+            return number.empty() ? digits : IsLabelNumber(number); // "#" stands for the number
+        };
+        if (AnyWord(rules, begins))
+            return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -265,18 +289,13 @@ bool IsLabelName(std::string_view name, std::string_view label)
     if (name.substr(0, label.size()) != label)
         return false;
     const std::string_view suffix = name.substr(label.size());
-    for (std::string_view known : LabelSuffixes)
+    for (std::string_view known : LabelSuffixes().fixed)
         if (suffix == known)
             return true;
-    if (suffix.substr(0, PadSuffix.size()) != PadSuffix)
-        return false;
-    const std::string_view number = suffix.substr(PadSuffix.size());
-    if (number.empty() || number[0] == '0')
-        return false;
-    for (char c : number)
-        if (!IsDigit(c))
-            return false;
-    return true;
+    for (std::string_view stem : LabelSuffixes().numbered)
+        if (suffix.substr(0, stem.size()) == stem && IsLabelNumber(suffix.substr(stem.size())))
+            return true;
+    return false;
 }
 
 AssemblerNameFault CheckCounterName(Assembler assembler, std::string_view counter,

@@ -1,5 +1,6 @@
 #include "compute.h"
 
+#include <cstddef>
 #include <optional>
 
 #include "assembler_names.h"
@@ -15,32 +16,31 @@ struct NameMessages
     const char* empty;
     const char* invalid;
     const char* tooLong;
-    // What the layout's assembler has against the name (AssemblerNameFault).
-    const char* notIdentifier;
-    const char* tooLongForAssembler;
-    const char* reserved;
-    const char* makesReserved;
-    const char* sameAsCounter;
+    /// What the layout's assembler has against the name, by AssemblerNameFault (none for Ok);
+    /// a fault with no message here never befalls the name.
+    const char* assembler[6];
 };
 
-constexpr NameMessages CounterMessages{
-    msg::CounterEmpty, msg::CounterInvalid,  msg::CounterTooLong,       msg::CounterNotIdentifier,
-    nullptr,           msg::CounterReserved, msg::CounterMakesReserved, nullptr};
+constexpr NameMessages CounterMessages{msg::CounterEmpty,
+                                       msg::CounterInvalid,
+                                       msg::CounterTooLong,
+                                       {nullptr, msg::CounterNotIdentifier, nullptr,
+                                        msg::CounterReserved, msg::CounterMakesReserved, nullptr}};
 constexpr NameMessages LabelMessages{msg::LabelEmpty,
                                      msg::LabelInvalid,
                                      msg::LabelTooLong,
-                                     msg::LabelNotIdentifier,
-                                     msg::LabelTooLongForAssembler,
-                                     msg::LabelReserved,
-                                     msg::LabelMakesReserved,
-                                     msg::LabelSameAsCounter};
+                                     {nullptr, msg::LabelNotIdentifier,
+                                      msg::LabelTooLongForAssembler, msg::LabelReserved,
+                                      msg::LabelMakesReserved, msg::LabelSameAsCounter}};
 
-std::optional<ComputeError> NameError(const std::string& name, const NameMessages& messages)
+/// The first of the input rules `name` fails, else what its layout's assembler has against it.
+std::optional<ComputeError> NameError(const std::string& name, const NameMessages& messages,
+                                      AssemblerNameFault fault)
 {
     switch (CheckName(name))
     {
     case NameProblem::Ok:
-        return std::nullopt;
+        break;
     case NameProblem::Empty:
         return ComputeError{messages.empty};
     case NameProblem::InvalidUtf8:
@@ -48,34 +48,9 @@ std::optional<ComputeError> NameError(const std::string& name, const NameMessage
     case NameProblem::TooLong:
         return ComputeError{messages.tooLong};
     }
-    return std::nullopt;
-}
-
-std::optional<ComputeError> AssemblerNameError(AssemblerNameFault fault,
-                                               const NameMessages& messages)
-{
-    const char* message = nullptr;
-    switch (fault)
-    {
-    case AssemblerNameFault::Ok:
+    if (fault == AssemblerNameFault::Ok)
         return std::nullopt;
-    case AssemblerNameFault::NotIdentifier:
-        message = messages.notIdentifier;
-        break;
-    case AssemblerNameFault::TooLong:
-        message = messages.tooLongForAssembler;
-        break;
-    case AssemblerNameFault::Reserved:
-        message = messages.reserved;
-        break;
-    case AssemblerNameFault::MakesReserved:
-        message = messages.makesReserved;
-        break;
-    case AssemblerNameFault::SameAsCounter:
-        message = messages.sameAsCounter;
-        break;
-    }
-    // A counter is never too long for the assembler nor a counter's name: those have no message.
+    const char* message = messages.assembler[static_cast<std::size_t>(fault)];
     return ComputeError{message ? message : messages.invalid};
 }
 
@@ -106,15 +81,11 @@ ComputeResult RunComputeCommand(const ComputeInput& input, const RoutineFormat& 
         return ComputeError{cycles ? msg::CyclesNotWhole : msg::DelayNotNumber};
     // Each name is judged whole, by the input rules and then by the layout's assembler.
     const Assembler assembler = AssemblerOf(format.syntax);
-    if (auto error = NameError(input.counter, CounterMessages))
+    if (auto error = NameError(input.counter, CounterMessages,
+                               CheckCounterName(assembler, input.counter, format.timesW)))
         return *error;
-    if (auto error = AssemblerNameError(CheckCounterName(assembler, input.counter, format.timesW),
-                                        CounterMessages))
-        return *error;
-    if (auto error = NameError(input.label, LabelMessages))
-        return *error;
-    if (auto error = AssemblerNameError(CheckLabelName(assembler, input.label, input.counter),
-                                        LabelMessages))
+    if (auto error = NameError(input.label, LabelMessages,
+                               CheckLabelName(assembler, input.label, input.counter)))
         return *error;
 
     PlanResult planned =

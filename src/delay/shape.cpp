@@ -1,7 +1,5 @@
 #include "shape.h"
 
-#include <vector>
-
 namespace kavrin::shape
 {
 namespace
@@ -105,6 +103,23 @@ const Block ReturnBlock = BlockOf(Return);
 const Block& LoopBlock(int levels)
 {
     return levels == 3 ? ThreeLevelBlock : TwoLevelBlock;
+}
+
+std::vector<DefinedLabel> DefinedLabels()
+{
+    std::vector<DefinedLabel> labels;
+    for (const Block* block : {&TwoLevelBlock, &ThreeLevelBlock, &NestedLoop, &FreeLoop,
+                               &CountedLoop, &JumpFiller, &NopFiller, &ClearFiller, &UnitLoopHead,
+                               &UnitLoopEnd, &UnitLoopEndToTail, &UnitTail, &ReturnBlock})
+        for (const Instruction& instruction : *block)
+        {
+            const DefinedLabel label{instruction.label, instruction.pad > 0};
+            const auto same = [&label](const DefinedLabel& other)
+            { return other.suffix == label.suffix && other.numbered == label.numbered; };
+            if (instruction.op == Op::Label && std::none_of(labels.begin(), labels.end(), same))
+                labels.push_back(label);
+        }
+    return labels;
 }
 
 std::int32_t Words(const Block& block, bool clears)

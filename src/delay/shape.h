@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace kavrin::shape
 {
@@ -109,6 +110,16 @@ extern const Block UnitLoopHead, UnitLoopEnd, UnitLoopEndToTail, UnitTail, Retur
 
 /// The loop block of a plan of `levels` (2 or 3).
 const Block& LoopBlock(int levels);
+
+/// A label the blocks define: its suffix after the routine's label, and whether the filler's
+/// number follows it.
+struct DefinedLabel
+{
+    std::string_view suffix;
+    bool numbered;
+};
+/// Every label the blocks define, each once.
+std::vector<DefinedLabel> DefinedLabels();
 
 /// Instruction words of `block` in a routine that clears the watchdog or not.
 std::int32_t Words(const Block& block, bool clears);
